@@ -1,0 +1,20 @@
+# quorvel_add_test(NAME <name> LABEL <unit|db|mqtt|ui> SOURCES ... [LIBS ...] [TIMEOUT s])
+# One GoogleTest executable is one CTest test, labelled for `ctest -L`.
+# db/mqtt/ui tests read the service addresses from the environment that
+# scripts/services.sh writes (.run/services.env); scripts/test.sh exports it.
+function(quorvel_add_test)
+  if(NOT QUORVEL_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "NAME;LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_color=no
+           WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  set_tests_properties(${T_NAME} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
+                       ENVIRONMENT "QUORVEL_SOURCE_DIR=${CMAKE_SOURCE_DIR};QUORVEL_BIN_DIR=${QUORVEL_OUT}")
+endfunction()
