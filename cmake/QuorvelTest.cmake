@@ -17,4 +17,8 @@ function(quorvel_add_test)
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   set_tests_properties(${T_NAME} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
                        ENVIRONMENT "QUORVEL_SOURCE_DIR=${CMAKE_SOURCE_DIR};QUORVEL_BIN_DIR=${QUORVEL_OUT}")
+  # Window tests share one display (screenshots, synthetic input): one at a time.
+  if(T_LABEL STREQUAL "ui")
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK display)
+  endif()
 endfunction()
