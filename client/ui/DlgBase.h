@@ -1,0 +1,33 @@
+#pragma once
+// CDlgBase: base of the client's dialogs. Paints the dialog in the configured
+// view colour; static texts are yellow on it, edits take the view colour.
+// ApplyViewColouring() is the same colouring for any window (views use it).
+#include <wx/dialog.h>
+
+class CDlgBase : public wxDialog {
+public:
+    // templateId is the dialog's resource number (res/ResourceIds.h), kept so
+    // a dialog can be recognised by it; the title is the dialog's caption.
+    CDlgBase(wxWindow* parent, int templateId, const wxString& title,
+             long style = wxDEFAULT_DIALOG_STYLE);
+
+    int GetTemplateId() const { return m_templateId; }
+
+    // Call after the controls exist (the end of the derived constructor or
+    // its setup): colours every control below this dialog.
+    void ApplyDialogColouring();
+
+private:
+    int m_templateId;
+};
+
+// The configured view colour (ConfigUI::viewColor), RGB(192,192,192) by default.
+wxColour ViewColour();
+
+// Static texts and group boxes: yellow RGB(255,255,0) on the window colour;
+// edits: view-colour background; the window itself: view-colour background.
+// Walks all children (not into top-level windows).
+void ApplyViewColouring(wxWindow* root, const wxColour& viewColour);
+
+// Static text colour used on view-coloured backgrounds.
+inline wxColour ViewStaticTextColour() { return wxColour(255, 255, 0); }
