@@ -1,0 +1,73 @@
+// Quillet: a small MQTT client with its own network thread.
+//
+// Usage:
+//   MqttClient* c = MqttClient::create(handler, "127.0.0.1:1883");
+//   c->connect(user, password);     // returns at once; the link comes up in the background
+//   c->subscribe("gw01/transup");   // allowed before the link is up; redone after every reconnect
+//   c->sendMessage(c, topic, bytes, n);   // from any thread
+//   ...
+//   c->stop();                      // no callback runs after this returns; then disconnects
+//   delete handler; (the client object itself may be deleted or kept)
+//
+// Callbacks run on the client's network thread, one at a time.
+#pragma once
+
+#define QUILLET_API __attribute__((visibility("default")))
+
+class QUILLET_API MqttClientHandler {
+public:
+    virtual ~MqttClientHandler();
+
+    // One call per message received on a subscribed topic. `topic` is
+    // NUL-terminated; `payload` always has a zero byte after its
+    // `payloadLength` bytes (so an empty payload still has a readable first
+    // byte). Neither pointer is valid after the call returns. The result is
+    // not used by the client.
+    virtual int onMessage(const char* topic, int topicLength,
+                          const unsigned char* payload, int payloadLength) = 0;
+};
+
+class MqttClientImpl;
+
+class QUILLET_API MqttClient {
+public:
+    // `address` is "host:port" (port in decimal; "host" alone uses 1883).
+    // Always returns a usable object, even for a malformed address (connect
+    // then fails). `handler` is not owned; it must outlive the client or
+    // stop() must be called before it is deleted.
+    static MqttClient* create(MqttClientHandler* handler, const char* address);
+
+    // Stops (as stop()) and frees everything. Never from inside a callback.
+    ~MqttClient();
+    MqttClient(const MqttClient&) = delete;
+    MqttClient& operator=(const MqttClient&) = delete;
+
+    // Starts the network thread and the connection in the background. False
+    // only when the client cannot be started at all (bad address, already
+    // stopped, called twice); a broker that is not reachable yet is retried
+    // with back-off (1 s doubling up to 8 s) for as long as the client runs.
+    bool connect(const char* user, const char* password);
+
+    // Adds a topic (filter) to the subscriptions. Takes effect now when the
+    // link is up and again after every reconnect. False for an empty/invalid
+    // topic or a stopped client.
+    bool subscribe(const char* topic);
+
+    // Publishes `length` bytes on `topic` (QoS 0, not retained). Safe from any
+    // thread, including from inside a callback. `context` is accepted for
+    // callers that pass the client itself; it is not used. False when the
+    // link is down, the client is stopped or the arguments are invalid.
+    bool sendMessage(void* context, const char* topic, const unsigned char* payload, int length);
+
+    // True while a session with the broker is established.
+    bool isConnected() const;
+
+    // Stops delivering callbacks (waits for a running one to finish, unless
+    // called from inside a callback), then disconnects and ends the network
+    // thread. Idempotent. After stop() the client stays stopped.
+    void stop();
+
+private:
+    explicit MqttClient(MqttClientImpl* impl);
+    MqttClientImpl* impl_;
+};

@@ -1,0 +1,257 @@
+#include "quillet/MqttClient.h"
+
+#include <mosquitto.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kKeepAliveSeconds = 30;
+constexpr unsigned kReconnectDelayMin = 1;   // seconds
+constexpr unsigned kReconnectDelayMax = 8;   // seconds
+constexpr int kDefaultPort = 1883;
+
+std::once_flag g_libInit;
+
+// Splits "host:port" at the last colon. False when the host is empty or the
+// port is not a decimal number in 1..65535.
+bool parseAddress(const char* address, std::string& host, int& port) {
+    if (address == nullptr) {
+        return false;
+    }
+    std::string text(address);
+    size_t colon = text.rfind(':');
+    if (colon == std::string::npos) {
+        host = text;
+        port = kDefaultPort;
+        return !host.empty();
+    }
+    host = text.substr(0, colon);
+    std::string digits = text.substr(colon + 1);
+    if (host.empty() || digits.empty() || digits.size() > 5) {
+        return false;
+    }
+    for (char c : digits) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    port = std::atoi(digits.c_str());
+    return port >= 1 && port <= 65535;
+}
+
+}  // namespace
+
+MqttClientHandler::~MqttClientHandler() = default;
+
+class MqttClientImpl {
+public:
+    MqttClientImpl(MqttClientHandler* handler, const char* address) : handler_(handler) {
+        std::call_once(g_libInit, [] { mosquitto_lib_init(); });
+        addressValid_ = parseAddress(address, host_, port_);
+        mosq_ = mosquitto_new(nullptr, true, this);
+        if (mosq_ != nullptr) {
+            mosquitto_connect_callback_set(mosq_, &MqttClientImpl::onConnect);
+            mosquitto_disconnect_callback_set(mosq_, &MqttClientImpl::onDisconnect);
+            mosquitto_message_callback_set(mosq_, &MqttClientImpl::onMessage);
+            mosquitto_reconnect_delay_set(mosq_, kReconnectDelayMin, kReconnectDelayMax, true);
+        }
+    }
+
+    ~MqttClientImpl() {
+        stop();
+        if (mosq_ != nullptr) {
+            if (threadRunning_) {
+                mosquitto_loop_stop(mosq_, false);  // stop() ran inside a callback
+            }
+            mosquitto_destroy(mosq_);
+        }
+    }
+
+    bool connect(const char* user, const char* password) {
+        std::lock_guard<std::mutex> lock(stateMutex_);
+        if (mosq_ == nullptr || !addressValid_ || started_ || stopped_) {
+            return false;
+        }
+        if (mosquitto_username_pw_set(mosq_, user, password) != MOSQ_ERR_SUCCESS) {
+            return false;
+        }
+        // A broker that is down now is retried by the network thread.
+        int rc = mosquitto_connect_async(mosq_, host_.c_str(), port_, kKeepAliveSeconds);
+        if (rc == MOSQ_ERR_INVAL) {
+            return false;
+        }
+        if (mosquitto_loop_start(mosq_) != MOSQ_ERR_SUCCESS) {
+            return false;
+        }
+        started_ = true;
+        threadRunning_ = true;
+        return true;
+    }
+
+    bool subscribe(const char* topic) {
+        if (mosq_ == nullptr || topic == nullptr || *topic == '\0' ||
+            mosquitto_sub_topic_check(topic) != MOSQ_ERR_SUCCESS) {
+            return false;
+        }
+        bool linkUp;
+        {
+            std::lock_guard<std::mutex> lock(stateMutex_);
+            if (stopped_) {
+                return false;
+            }
+            bool known = false;
+            for (const std::string& t : topics_) {
+                if (t == topic) {
+                    known = true;
+                    break;
+                }
+            }
+            if (!known) {
+                topics_.emplace_back(topic);
+            }
+            linkUp = connected_.load();
+        }
+        // Not up yet: onConnect subscribes the whole list.
+        if (linkUp) {
+            mosquitto_subscribe(mosq_, nullptr, topic, 0);
+        }
+        return true;
+    }
+
+    bool sendMessage(const char* topic, const unsigned char* payload, int length) {
+        if (mosq_ == nullptr || topic == nullptr || length < 0 || (payload == nullptr && length > 0)) {
+            return false;
+        }
+        {
+            std::lock_guard<std::mutex> lock(stateMutex_);
+            if (stopped_ || !started_) {
+                return false;
+            }
+        }
+        return mosquitto_publish(mosq_, nullptr, topic, length, payload, 0, false) == MOSQ_ERR_SUCCESS;
+    }
+
+    bool isConnected() const { return connected_.load(); }
+
+    void stop() {
+        {
+            std::lock_guard<std::mutex> lock(stateMutex_);
+            if (stopped_) {
+                return;
+            }
+            stopped_ = true;
+        }
+        // First no more callbacks: taking the callback lock waits for a
+        // running one, unless we are that callback.
+        if (t_deliveringFor == this) {
+            delivering_ = false;
+        } else {
+            std::lock_guard<std::mutex> lock(callbackMutex_);
+            delivering_ = false;
+        }
+        if (mosq_ == nullptr) {
+            return;
+        }
+        mosquitto_disconnect(mosq_);
+        if (threadRunning_ && t_deliveringFor != this) {
+            mosquitto_loop_stop(mosq_, false);
+            threadRunning_ = false;
+        }
+        connected_ = false;
+    }
+
+private:
+    static void onConnect(mosquitto* mosq, void* obj, int rc) {
+        auto* self = static_cast<MqttClientImpl*>(obj);
+        if (rc != 0) {
+            return;  // refused; the network thread retries
+        }
+        std::vector<std::string> topics;
+        {
+            std::lock_guard<std::mutex> lock(self->stateMutex_);
+            self->connected_ = true;
+            topics = self->topics_;
+        }
+        for (const std::string& topic : topics) {
+            mosquitto_subscribe(mosq, nullptr, topic.c_str(), 0);
+        }
+    }
+
+    static void onDisconnect(mosquitto*, void* obj, int) {
+        static_cast<MqttClientImpl*>(obj)->connected_ = false;
+    }
+
+    static void onMessage(mosquitto*, void* obj, const mosquitto_message* msg) {
+        auto* self = static_cast<MqttClientImpl*>(obj);
+        if (msg == nullptr || msg->topic == nullptr || msg->payloadlen < 0) {
+            return;
+        }
+        std::lock_guard<std::mutex> lock(self->callbackMutex_);
+        if (!self->delivering_ || self->handler_ == nullptr) {
+            return;
+        }
+        // Own copy so the zero byte after the payload never depends on how
+        // the library allocated it (an empty payload comes as a null pointer).
+        size_t length = static_cast<size_t>(msg->payloadlen);
+        self->buffer_.resize(length + 1);
+        if (length > 0) {
+            std::memcpy(self->buffer_.data(), msg->payload, length);
+        }
+        self->buffer_[length] = 0;
+        t_deliveringFor = self;
+        try {
+            self->handler_->onMessage(msg->topic, static_cast<int>(std::strlen(msg->topic)),
+                                      self->buffer_.data(), msg->payloadlen);
+        } catch (...) {
+            // An exception must not unwind through the C library.
+        }
+        t_deliveringFor = nullptr;
+    }
+
+    static thread_local MqttClientImpl* t_deliveringFor;
+
+    MqttClientHandler* handler_;
+    std::string host_;
+    int port_ = kDefaultPort;
+    bool addressValid_ = false;
+    mosquitto* mosq_ = nullptr;
+
+    std::mutex stateMutex_;  // topics_, started_, stopped_
+    std::vector<std::string> topics_;
+    bool started_ = false;
+    bool stopped_ = false;
+    bool threadRunning_ = false;  // touched by the owner's thread only
+    std::atomic<bool> connected_{false};
+
+    std::mutex callbackMutex_;  // held while the handler runs
+    bool delivering_ = true;
+    std::vector<unsigned char> buffer_;  // network thread only
+};
+
+thread_local MqttClientImpl* MqttClientImpl::t_deliveringFor = nullptr;
+
+MqttClient* MqttClient::create(MqttClientHandler* handler, const char* address) {
+    return new MqttClient(new MqttClientImpl(handler, address));
+}
+
+MqttClient::MqttClient(MqttClientImpl* impl) : impl_(impl) {}
+
+MqttClient::~MqttClient() { delete impl_; }
+
+bool MqttClient::connect(const char* user, const char* password) { return impl_->connect(user, password); }
+
+bool MqttClient::subscribe(const char* topic) { return impl_->subscribe(topic); }
+
+bool MqttClient::sendMessage(void*, const char* topic, const unsigned char* payload, int length) {
+    return impl_->sendMessage(topic, payload, length);
+}
+
+bool MqttClient::isConnected() const { return impl_->isConnected(); }
+
+void MqttClient::stop() { impl_->stop(); }
