@@ -1,0 +1,38 @@
+#pragma once
+// The client's two database sessions and how they are opened.
+//
+// Every database operation borrows a session for its duration by
+// constructing `soci::session sql(g_connectionPool);` — the constructor waits
+// while both sessions are lent out and the destructor gives the session back.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include <soci/soci.h>
+
+inline constexpr std::size_t kConnectionPoolSize = 2;
+
+// Created before main and destroyed after it; opened by openDatabase.
+extern soci::connection_pool g_connectionPool;
+
+// "host=<ip> port=<port> db=<name> user=<user> password=<pwd> charset=GBK"
+std::string buildConnectionString(const std::string& dbIp, std::uint16_t dbPort,
+                                  const std::string& dbName, const std::string& dbUser,
+                                  const std::string& dbPassword);
+
+// Opens both pool sessions with the MySQL back end and then loads every
+// record cache (devices, protocols, channels, groups, items, users,
+// user-device, role-module, modules, roles). Sessions left open by an
+// earlier, half-successful attempt are closed first. On a connection failure
+// nothing is loaded and the result is false; failed loaders only log.
+// No message box here: the login dialog tells the user.
+bool openDatabase(const std::string& connectionString);
+
+// The same with the connection string built from Config's workParam.
+bool openDatabase();
+
+// Closes both sessions (shutdown, and before a retry).
+void closeDatabase();
+
+// True once both sessions are open.
+bool isDatabaseOpen();

@@ -1,0 +1,27 @@
+#pragma once
+// Unrelieved communication faults of a channel, table
+// em_real_data_communication; fetched on demand and cached by the channel
+// key (column device). Shared by the MQTT thread and the UI thread.
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+struct EMRealDataCommunication {
+    std::string id;
+    std::string device;  // channel key the record is cached under
+    std::string type;
+    std::uint8_t beforeStatus = 0;
+    // Written by the MQTT thread (CommStatus), read by the realtime view.
+    std::atomic<std::uint8_t> relieveFlag{0};
+    std::uint8_t handlerFlag = 0;
+
+    // The cached record of the key, or else the first unrelieved row of the
+    // key fetched from the database (then cached). None when there is no
+    // such row (nothing cached: the next call asks again) or on failure
+    // (logged). Safe to call from any thread; the returned record lives until
+    // releaseAll.
+    static EMRealDataCommunication* getByDeviceId(const std::string& deviceKey);
+
+    // Forgets every cached record (tests; the program keeps them to the end).
+    static void releaseAll();
+};
