@@ -43,7 +43,7 @@ public:
 
     // State as the drawing sees it (also read by tests).
     bool IsHovering() const { return m_hover; }
-    bool IsPressedDown() const { return m_pressed && m_hover; }
+    bool IsPressedDown() const { return m_pressed && (m_hover || m_keyDown); }
     VisualState CurrentVisualState() const;
     wxColour CurrentBackground() const;
     wxColour CurrentForeground() const;
@@ -80,6 +80,7 @@ private:
     bool m_hover = false;    // mouse is over the button
     bool m_pressed = false;  // left button held down on it (or space held)
     bool m_focused = false;
+    bool m_keyDown = false;  // pressed by the space key
     wxPoint m_pressedOffset{1, 1};
 
     wxDECLARE_DYNAMIC_CLASS(CButtonST);

@@ -1,0 +1,57 @@
+#pragma once
+// A frame that owns several views and shows exactly one of them in its client
+// area. The shown view always carries kPaneFirstId; the others kPaneNextId
+// (ids are swapped on switching, so layout finds the shown view by its id).
+
+#include <functional>
+#include <vector>
+
+#include <wx/frame.h>
+
+#include "ui/ViewBase.h"
+
+class CMutiViewFrame : public wxFrame {
+public:
+    static constexpr wxWindowID kPaneFirstId = 0xE900;
+    static constexpr wxWindowID kPaneNextId = 0xE901;
+
+    // Makes a view as a child of the frame with the given id; null on failure.
+    using ViewFactory = std::function<CViewBase*(wxWindow* parent, wxWindowID id)>;
+
+    CMutiViewFrame(wxWindow* parent, wxWindowID id, const wxString& title,
+                   const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize,
+                   long style = wxDEFAULT_FRAME_STYLE);
+    ~CMutiViewFrame() override;
+
+    // Creates the first pane (id kPaneFirstId) and makes it the active view.
+    // False when the factory fails; the list then stays empty.
+    bool CreateClient(const ViewFactory& makeFirst);
+
+    // Creates a view (hidden, next view id), appends it and returns its index,
+    // or -1 when creation fails.
+    int AddView(const ViewFactory& make);
+    template <class V>
+    int AddView(const ViewContext& context) {
+        return AddView([&context](wxWindow* p, wxWindowID id) -> CViewBase* { return new V(p, id, context); });
+    }
+
+    // Shows view `index`; an index out of range does nothing and gives null.
+    CViewBase* SwitchView(int index);
+
+    CViewBase* GetActiveView() const { return m_active; }
+    int GetActiveIndex() const;
+    int GetViewCount() const { return static_cast<int>(m_views.size()); }
+    CViewBase* GetView(int index) const;
+
+    // Places the shown view (the one with kPaneFirstId) over the client area.
+    void RecalcLayout();
+    bool Layout() override;
+
+protected:
+    std::vector<CViewBase*> m_views;  // children of the frame, destroyed with it
+
+private:
+    CViewBase* m_active = nullptr;
+    wxWindowID m_nextViewId = kPaneFirstId;
+    bool m_inRecalcLayout = false;
+};

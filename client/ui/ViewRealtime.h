@@ -1,0 +1,61 @@
+#pragma once
+// The first view: one large icon per device of the logged-in user, a green
+// lamp while its channel communicates and a red one while an unrelieved fault
+// is recorded. CommStatus messages reach it from the MQTT thread only as
+// queued events.
+
+#include <memory>
+
+#include <wx/imaglist.h>
+#include <wx/listctrl.h>
+#include <wx/timer.h>
+
+#include "ui/RealtimeChannels.h"
+#include "ui/ViewBase.h"
+
+struct MsgBody;
+
+class CViewRealtime : public CViewBase {
+public:
+    static constexpr int kTemplateId = 312;
+    static constexpr wxWindowID kListId = 1001;
+    static constexpr int kBuildTimerId = 1;
+    static constexpr int kBuildDelayMs = 100;
+    static constexpr int kEdge = 20;  // list margin to the client area's top, right, bottom
+    static constexpr int kGreenLamp = 0;
+    static constexpr int kRedLamp = 1;
+
+    // parent: the main frame; id: child-window id given by the frame;
+    // context: the logged-in user whose devices are shown.
+    CViewRealtime(wxWindow* parent, wxWindowID id, const ViewContext& context);
+    ~CViewRealtime() override;
+
+    // Thread-safe: queues a CommStatus message for the UI thread, which takes
+    // ownership of `body` and deletes it after use.
+    void PostCommStatus(MsgBody* body);
+
+    wxListCtrl* GetList() const { return m_list; }
+    const RealtimeChannels& GetChannels() const { return m_channels; }
+    bool IsListBuilt() const { return m_listBuilt; }
+
+protected:
+    void OnInitialUpdate() override;
+
+private:
+    void BuildList();
+    void RefreshChannel(const std::string& channelId);
+    void PlaceList();
+
+    void OnBuildTimer(wxTimerEvent& event);
+    void OnCommStatus(wxThreadEvent& event);
+    void OnSize(wxSizeEvent& event);
+
+    wxListCtrl* m_list = nullptr;
+    std::unique_ptr<wxImageList> m_lamps;
+    wxTimer m_buildTimer;
+    RealtimeChannels m_channels;
+    bool m_listBuilt = false;
+    bool m_registered = false;
+
+    wxDECLARE_EVENT_TABLE();
+};
