@@ -1,6 +1,7 @@
 #include "PcrTray.h"
 
 #include <wx/app.h>
+#include <wx/bmpbndl.h>
 #include <wx/display.h>
 #include <wx/image.h>
 #include <wx/settings.h>

@@ -1,0 +1,219 @@
+// The tray tool in a real tray host (trayer under Xvfb): icon placement and
+// removal, tooltip limits, blinking on the UI timer, and mouse notifications
+// reaching the owner as events.
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <wx/bitmap.h>
+#include <wx/dcmemory.h>
+#include <wx/frame.h>
+#include <wx/gdicmn.h>
+#include <wx/taskbar.h>
+
+#include "WxTestApp.h"
+#include "vintrel/TrayTool.h"
+
+namespace {
+
+constexpr const char* kProgramName = "vintrel_tray_test";
+const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new WxTestEnvironment(kProgramName));
+
+wxIcon testIcon() {
+    wxBitmap bmp(22, 22, 24);
+    {
+        wxMemoryDC dc(bmp);
+        dc.SetBackground(*wxBLUE_BRUSH);
+        dc.Clear();
+    }
+    wxIcon icon;
+    icon.CopyFromBitmap(bmp);
+    return icon;
+}
+
+std::string runCommand(const std::string& cmd) {
+    std::string out;
+    if (FILE* p = popen(cmd.c_str(), "r")) {
+        char buf[512];
+        while (fgets(buf, sizeof buf, p)) out += buf;
+        pclose(p);
+    }
+    return out;
+}
+
+// Icons of this program embedded in the tray host's panel, as absolute
+// rectangles. Several test programs may share one host; the icon windows
+// carry the program's name, so only ours count.
+std::vector<wxRect> ownTrayIcons() {
+    const std::string tree = runCommand("xwininfo -root -tree 2>/dev/null");
+    const std::string ours = "\"" + std::string(kProgramName) + "\": (";
+    std::vector<wxRect> icons;
+    std::size_t panelIndent = std::string::npos;
+    std::size_t pos = 0;
+    while (pos < tree.size()) {
+        std::size_t eol = tree.find('\n', pos);
+        if (eol == std::string::npos) eol = tree.size();
+        const std::string line = tree.substr(pos, eol - pos);
+        pos = eol + 1;
+        const std::size_t indent = line.find_first_not_of(' ');
+        if (indent == std::string::npos) continue;
+        if (line.find("(\"panel\" \"trayer\")") != std::string::npos) {
+            panelIndent = indent;
+            continue;
+        }
+        if (panelIndent == std::string::npos) continue;
+        if (indent <= panelIndent && line.find("0x") == indent) {
+            panelIndent = std::string::npos;
+            continue;
+        }
+        if (line.find(ours) == std::string::npos) continue;
+        int w = 0, h = 0, rx = 0, ry = 0, ax = 0, ay = 0;
+        const std::size_t geo = line.rfind(")  ");
+        if (geo != std::string::npos &&
+            std::sscanf(line.c_str() + geo + 3, "%dx%d%d%d %d%d", &w, &h, &rx, &ry, &ax, &ay) == 6)
+            icons.emplace_back(ax, ay, w, h);
+    }
+    return icons;
+}
+
+struct ReleaseTool {
+    void operator()(TrayTool* t) const { ReleaseTrayTool(t); }
+};
+using TrayPtr = std::unique_ptr<TrayTool, ReleaseTool>;
+
+class TrayToolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(wxTaskBarIcon::IsAvailable()) << "no tray host: start trayer before the test";
+        owner = new wxFrame(nullptr, wxID_ANY, "owner");
+        owner->Bind(VINTREL_EVT_TRAY_NOTIFY, [this](wxCommandEvent& e) {
+            ids.push_back(e.GetId());
+            messages.push_back(e.GetInt());
+        });
+        tray.reset(CreateTrayTool());
+        ASSERT_NE(tray, nullptr);
+    }
+    void TearDown() override {
+        tray.reset();
+        owner->Destroy();
+        pumpFor(20);
+    }
+    void show() {
+        tray->ShowTray(owner, 0x401, testIcon(), true, nullptr);
+        ASSERT_TRUE(tray->IsInTray());
+    }
+
+    wxFrame* owner = nullptr;
+    TrayPtr tray;
+    std::vector<int> ids, messages;
+};
+
+TEST(TrayToolLifetime, ReleaseOfNullAndOfAToolNeverShownAreHarmless) {
+    ReleaseTrayTool(nullptr);
+    TrayTool* tool = CreateTrayTool();
+    ASSERT_NE(tool, nullptr);
+    EXPECT_FALSE(tool->IsInTray());
+    EXPECT_FALSE(tool->IsFlashing());
+    ReleaseTrayTool(tool);
+}
+
+TEST_F(TrayToolTest, IconAppearsInTheHostAndReleaseRemovesIt) {
+    show();
+    ASSERT_TRUE(pumpUntil([] { return ownTrayIcons().size() == 1; }, 3000)) << "icon never embedded";
+    tray.reset();
+    EXPECT_TRUE(pumpUntil([] { return ownTrayIcons().empty(); }, 3000)) << "icon still in the tray";
+}
+
+TEST_F(TrayToolTest, TipTextOf127CharactersIsTakenAnd128Ignored) {
+    show();
+    tray->SetTipText("Quorvel_Client(Version1.12)");
+    EXPECT_EQ(tray->GetShownTip(), "Quorvel_Client(Version1.12)");
+
+    const std::string max(127, 'a');
+    tray->SetTipText(max.c_str());
+    EXPECT_EQ(tray->GetShownTip(), max);
+    tray->SetTipText(std::string(128, 'b').c_str());
+    EXPECT_EQ(tray->GetShownTip(), max) << "an over-long tip must leave the old one";
+
+    // The limit counts characters, not bytes: 127 Chinese characters fit.
+    std::string chinese;
+    for (int i = 0; i < 127; ++i) chinese += "\xE6\xB5\x8B";  // 测
+    tray->SetTipText(chinese.c_str());
+    EXPECT_EQ(tray->GetShownTip(), chinese);
+    tray->SetTipText((chinese + "\xE6\xB5\x8B").c_str());
+    EXPECT_EQ(tray->GetShownTip(), chinese);
+}
+
+TEST_F(TrayToolTest, ClearHidesTheTipAndRestoreBringsBackTheSavedOne) {
+    show();
+    tray->SetTipText("saved tip");
+    tray->ClearTipText();
+    EXPECT_EQ(tray->GetShownTip(), "");
+    tray->RestoreTipText();
+    EXPECT_EQ(tray->GetShownTip(), "saved tip");
+}
+
+TEST_F(TrayToolTest, TipIsNotShownWhenAddedWithoutTooltip) {
+    tray->ShowTray(owner, 0x401, testIcon(), false, nullptr);
+    tray->SetTipText("hidden");
+    EXPECT_EQ(tray->GetShownTip(), "");
+}
+
+TEST_F(TrayToolTest, BlinkingTogglesTheIconAndStoppingRestoresItWithinOnePeriod) {
+    show();
+    EXPECT_TRUE(tray->IsIconShown());
+    tray->StartFlash();
+    EXPECT_TRUE(pumpUntil([&] { return !tray->IsIconShown(); }, 1200)) << "icon never blanked";
+    EXPECT_TRUE(pumpUntil([&] { return tray->IsIconShown(); }, 1200)) << "icon never came back";
+    pumpFor(1000);
+    tray->StopFlash();
+    // 400 ms period; allow for a slow machine, never an unbounded wait.
+    EXPECT_TRUE(pumpUntil([&] { return tray->IsIconShown(); }, 400 + 150));
+    pumpFor(900);
+    EXPECT_TRUE(tray->IsIconShown()) << "icon blinked after StopFlash";
+}
+
+TEST_F(TrayToolTest, ClicksOnTheIconReachTheOwnerAsNotifications) {
+    show();
+    std::vector<wxRect> icons;
+    ASSERT_TRUE(pumpUntil([&] { return (icons = ownTrayIcons()).size() == 1; }, 3000));
+    const wxPoint c(icons[0].x + icons[0].width / 2, icons[0].y + icons[0].height / 2);
+    const std::string at = std::to_string(c.x) + " " + std::to_string(c.y);
+
+    runCommand("xdotool mousemove " + at + " click 1");
+    ASSERT_TRUE(pumpUntil([&] { return !messages.empty(); }, 2000)) << "single click not notified";
+    EXPECT_EQ(ids.front(), 0x401);
+    EXPECT_EQ(messages.front(), TrayMouse::LeftDown);
+    pumpFor(700);  // beyond the double-click time
+    for (int m : messages) EXPECT_NE(m, TrayMouse::LeftDoubleClick);
+
+    messages.clear();
+    runCommand("xdotool mousemove " + at + " click --repeat 2 --delay 80 1");
+    EXPECT_TRUE(pumpUntil(
+        [&] {
+            for (int m : messages)
+                if (m == TrayMouse::LeftDoubleClick) return true;
+            return false;
+        },
+        2000))
+        << "double click not notified";
+}
+
+TEST_F(TrayToolTest, PopupIsPlacedAtTheBottomRightOfTheWorkArea) {
+    auto* popup = new wxFrame(nullptr, wxID_ANY, "popup", wxDefaultPosition, wxSize(200, 100));
+    tray->ShowTray(owner, 0x401, testIcon(), true, popup);
+    const wxRect area = wxGetClientDisplayRect();
+    const wxRect r = popup->GetRect();
+    EXPECT_EQ(r.GetRight(), area.GetRight());
+    EXPECT_EQ(r.GetBottom(), area.GetBottom());
+    tray->ShowPopup();
+    EXPECT_TRUE(popup->IsShown());
+    tray->HidePopup();
+    EXPECT_FALSE(popup->IsShown());
+    popup->Destroy();
+}
+
+}  // namespace
