@@ -1,0 +1,91 @@
+#include "db/ConnectionPool.h"
+
+#include <atomic>
+#include <cstdio>
+#include <exception>
+
+#include <soci/mysql/soci-mysql.h>
+
+#include "db/EMDevice.h"
+#include "db/EMDeviceGroup.h"
+#include "db/EMDeviceGroupItem.h"
+#include "db/EMModule.h"
+#include "db/EMPassageway.h"
+#include "db/EMProtocol.h"
+#include "db/EMRole.h"
+#include "db/EMRoleModule.h"
+#include "db/EMUser.h"
+#include "db/EMUserDevice.h"
+
+soci::connection_pool g_connectionPool(kConnectionPoolSize);
+
+namespace {
+
+std::atomic<bool> poolOpen{false};
+
+// Debug traces go to the standard error stream (there is no debugger
+// output channel here).
+void debugOutput(const char* text)
+{
+    std::fputs(text, stderr);
+}
+
+}  // namespace
+
+std::string buildConnectionString(const std::string& dbIp, std::uint16_t dbPort,
+                                  const std::string& dbName, const std::string& dbUser,
+                                  const std::string& dbPassword)
+{
+    return "host=" + dbIp + " port=" + std::to_string(dbPort) + " db=" + dbName +
+           " user=" + dbUser + " password=" + dbPassword + " charset=GBK";
+}
+
+void closeDatabase()
+{
+    poolOpen = false;
+    for (std::size_t i = 0; i < kConnectionPoolSize; ++i) {
+        try {
+            g_connectionPool.at(i).close();
+        } catch (...) {
+            // closing a dead connection may complain; it is gone either way
+        }
+    }
+}
+
+bool isDatabaseOpen()
+{
+    return poolOpen;
+}
+
+bool openDatabase(const std::string& connectionString)
+{
+    // A session left open by a half-successful earlier attempt would be
+    // opened a second time; start from a closed pool instead.
+    closeDatabase();
+    try {
+        for (std::size_t i = 0; i < kConnectionPoolSize; ++i)
+            g_connectionPool.at(i).open(soci::mysql, connectionString);
+    } catch (const std::exception&) {
+        debugOutput("!!!!!!!!!!!!0conn db failed!!!!!!!!!!!!!\r\n");
+        closeDatabase();
+        return false;
+    } catch (...) {
+        debugOutput("!!!!!!!!!!!!1conn db failed!!!!!!!!!!!!!\r\n");
+        closeDatabase();
+        return false;
+    }
+    poolOpen = true;
+
+    // Each loader logs its own failure; the next one runs regardless.
+    EMDevice::createAll();
+    EMProtocol::createAll();
+    EMPassageway::createAll();
+    EMDeviceGroup::createAll();
+    EMDeviceGroupItem::createAll();
+    EMUser::createAll();
+    EMUserDevice::createAll();
+    EMRoleModule::createAll();
+    EMModule::createAll();
+    EMRole::createAll();
+    return true;
+}

@@ -1,0 +1,45 @@
+#include "db/DbLog.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "app/Globals.h"
+#include "pellorn/LogWrapper.h"
+
+namespace {
+
+std::mutex observerMutex;
+DbLogObserver observer;
+
+void notify(const char* level, const char* format, const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(observerMutex);
+    if (!observer)
+        return;
+    int size = std::snprintf(nullptr, 0, format, text.c_str());
+    std::string message(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+    std::snprintf(message.data(), message.size() + 1, format, text.c_str());
+    observer(level, message);
+}
+
+}  // namespace
+
+void dbLogError(const char* format, const std::string& text)
+{
+    if (g_logWrapper)
+        g_logWrapper->error2(format, text.c_str());
+    notify("ERROR", format, text);
+}
+
+void dbLogInfo(const char* format, const std::string& text)
+{
+    if (g_logWrapper)
+        g_logWrapper->info(format, text.c_str());
+    notify("INFO", format, text);
+}
+
+void setDbLogObserver(DbLogObserver newObserver)
+{
+    std::lock_guard<std::mutex> lock(observerMutex);
+    observer = std::move(newObserver);
+}

@@ -1,0 +1,67 @@
+#include "db/EMRealDataCommunication.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "db/ConnectionPool.h"
+#include "db/DbLog.h"
+#include "db/Identifier.h"
+#include "db/RowFields.h"
+#include "db/SessionRetry.h"
+
+namespace {
+
+// Both threads look up and insert; one lock covers both. Records are never
+// removed while the program runs, so returned pointers stay valid.
+std::mutex cacheMutex;
+std::map<std::string, std::unique_ptr<EMRealDataCommunication>> cache;
+
+}  // namespace
+
+EMRealDataCommunication* EMRealDataCommunication::getByDeviceId(const std::string& deviceKey)
+{
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    if (auto it = cache.find(deviceKey); it != cache.end())
+        return it->second.get();
+
+    // The key comes from an MQTT topic that any publisher can choose: it is
+    // bound as a parameter, never pasted into the statement.
+    const std::string query =
+        "select * from .em_real_data_communication where device = :device and relieve_flag=0 ";
+    try {
+        soci::session sql(g_connectionPool);
+        dbLogInfo("getbydeviceid %s", query + "[device=" + deviceKey + "]");
+        soci::row row;
+        bool found = false;
+        std::string key = deviceKey;
+        runWithReconnect(sql, [&] {
+            soci::statement st = (sql.prepare << query, soci::use(key, "device"), soci::into(row));
+            found = st.execute(true);
+        });
+        if (!found)
+            return nullptr;
+        auto record = std::make_unique<EMRealDataCommunication>();
+        record->id = newIdentifierText();
+        record->id = rowfields::text(row, "id");
+        record->device = rowfields::text(row, "device");
+        record->type = rowfields::text(row, "type");
+        record->beforeStatus = static_cast<std::uint8_t>(rowfields::integer(row, "before_status"));
+        record->relieveFlag = static_cast<std::uint8_t>(rowfields::integer(row, "relieve_flag"));
+        record->handlerFlag = static_cast<std::uint8_t>(rowfields::integer(row, "handler_flag"));
+        // Cached under the key asked for (the column holds the same text,
+        // give or take trailing blanks, which the database ignores).
+        auto* result = record.get();
+        cache.emplace(deviceKey, std::move(record));
+        return result;
+    } catch (const std::exception& e) {
+        dbLogError("error %s get communication", e.what());
+        return nullptr;
+    }
+}
+
+void EMRealDataCommunication::releaseAll()
+{
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    cache.clear();
+}

@@ -1,0 +1,214 @@
+#include "TestDatabase.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+#include <iconv.h>
+#include <unistd.h>
+
+#include <soci/soci.h>
+#include <soci/mysql/soci-mysql.h>
+
+#include "db/ConnectionPool.h"
+#include "db/EMDevice.h"
+#include "db/EMDeviceGroup.h"
+#include "db/EMDeviceGroupItem.h"
+#include "db/EMModule.h"
+#include "db/EMPassageway.h"
+#include "db/EMProtocol.h"
+#include "db/EMRealDataCommunication.h"
+#include "db/EMRole.h"
+#include "db/EMRoleModule.h"
+#include "db/EMUser.h"
+#include "db/EMUserDevice.h"
+
+namespace {
+
+std::string sourceDir()
+{
+    if (const char* dir = std::getenv("QUORVEL_SOURCE_DIR"); dir && *dir)
+        return dir;
+    return QUORVEL_TESTDB_SOURCE_DIR;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("TestDatabase: cannot read " + path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Statements of an SQL script: '--' comment lines dropped, split at a ';'
+// that ends a line (our scripts hold no such ';' inside a literal).
+std::vector<std::string> splitScript(const std::string& script)
+{
+    std::vector<std::string> statements;
+    std::string current;
+    std::istringstream lines(script);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::size_t first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos || line.compare(first, 2, "--") == 0)
+            continue;
+        std::size_t last = line.find_last_not_of(" \t\r");
+        current += line.substr(0, last + 1);
+        if (line[last] == ';') {
+            current.pop_back();
+            statements.push_back(current);
+            current.clear();
+        } else {
+            current += '\n';
+        }
+    }
+    if (current.find_first_not_of(" \t\r\n") != std::string::npos)
+        statements.push_back(current);
+    return statements;
+}
+
+std::string uniqueName()
+{
+    static std::atomic<unsigned> counter{0};
+    std::random_device entropy;
+    std::mt19937 gen(entropy() ^ static_cast<unsigned>(
+        std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::ostringstream name;
+    name << "qtest_" << getpid() << '_' << counter++ << '_' << std::hex << (gen() & 0xffffff);
+    return name.str();
+}
+
+void runScript(soci::session& sql, const std::string& script)
+{
+    for (const std::string& statement : splitScript(script))
+        sql << statement;
+}
+
+std::string serverParameters()
+{
+    return "host=" + TestDatabase::requireEnv("QUORVEL_DB_HOST") +
+           " port=" + TestDatabase::requireEnv("QUORVEL_DB_PORT") +
+           " user=" + TestDatabase::requireEnv("QUORVEL_DB_USER") +
+           " password=" + TestDatabase::requireEnv("QUORVEL_DB_PASSWORD");
+}
+
+}  // namespace
+
+std::string TestDatabase::requireEnv(const char* variable)
+{
+    const char* value = std::getenv(variable);
+    if (!value || !*value)
+        throw std::runtime_error(std::string("TestDatabase: environment variable ") + variable +
+                                 " is not set; start the services (scripts/services.sh start) "
+                                 "and export .run/services.env");
+    return value;
+}
+
+std::string TestDatabase::serverConnectionString()
+{
+    return serverParameters() + " charset=GBK";
+}
+
+TestDatabase::TestDatabase() : TestDatabase(Options{}) {}
+
+TestDatabase::TestDatabase(Options options) : name_(uniqueName())
+{
+    {
+        soci::session admin(soci::mysql, serverConnectionString());
+        admin << "create database " + name_ + " character set gbk";
+    }
+    try {
+        if (options.loadSchema || options.seed)
+            executeUtf8(readFile(sourceDir() + "/demo/schema.sql"));
+        if (options.seed)
+            executeUtf8(readFile(sourceDir() + "/client/db/tests/support/seed.sql"));
+    } catch (...) {
+        soci::session admin(soci::mysql, serverConnectionString());
+        admin << "drop database if exists " + name_;
+        throw;
+    }
+}
+
+TestDatabase::~TestDatabase()
+{
+    closePool();
+    try {
+        soci::session admin(soci::mysql, serverConnectionString());
+        admin << "drop database if exists " + name_;
+    } catch (const std::exception&) {
+        // A server gone at the end of a test leaves the database behind;
+        // its unique name keeps it from disturbing anything.
+    }
+}
+
+std::string TestDatabase::connectionString() const
+{
+    return buildConnectionString(requireEnv("QUORVEL_DB_HOST"),
+                                 static_cast<std::uint16_t>(std::stoi(requireEnv("QUORVEL_DB_PORT"))),
+                                 name_, requireEnv("QUORVEL_DB_USER"),
+                                 requireEnv("QUORVEL_DB_PASSWORD"));
+}
+
+std::unique_ptr<soci::session> TestDatabase::openSession() const
+{
+    return std::make_unique<soci::session>(soci::mysql, connectionString());
+}
+
+void TestDatabase::execute(const std::string& sql)
+{
+    auto session = openSession();
+    runScript(*session, sql);
+}
+
+void TestDatabase::executeUtf8(const std::string& sql)
+{
+    soci::session session(soci::mysql, serverParameters() + " db=" + name_ + " charset=utf8mb4");
+    runScript(session, sql);
+}
+
+bool TestDatabase::openPool()
+{
+    closePool();
+    return openDatabase(connectionString());
+}
+
+void TestDatabase::closePool()
+{
+    closeDatabase();
+    EMDevice::releaseAll();
+    EMProtocol::releaseAll();
+    EMPassageway::releaseAll();
+    EMDeviceGroup::releaseAll();
+    EMDeviceGroupItem::releaseAll();
+    EMRealDataCommunication::releaseAll();
+    EMUserDevice::releaseAll();
+    EMUser::releaseAll();
+    EMRoleModule::releaseAll();
+    EMModule::releaseAll();
+    EMRole::releaseAll();
+}
+
+std::string TestDatabase::gbk(const std::string& utf8)
+{
+    iconv_t cd = iconv_open("GBK", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw std::runtime_error("TestDatabase::gbk: no UTF-8 to GBK converter");
+    std::string out(utf8.size() * 2 + 4, '\0');
+    char* in = const_cast<char*>(utf8.data());
+    std::size_t inLeft = utf8.size();
+    char* dst = out.data();
+    std::size_t outLeft = out.size();
+    std::size_t rc = iconv(cd, &in, &inLeft, &dst, &outLeft);
+    iconv_close(cd);
+    if (rc == static_cast<std::size_t>(-1))
+        throw std::runtime_error("TestDatabase::gbk: text has no GBK form");
+    out.resize(out.size() - outLeft);
+    return out;
+}
