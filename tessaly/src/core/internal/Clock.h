@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+namespace tessaly::core::internal {
+
+// Milliseconds of a monotonic clock (never goes back with wall-clock changes).
+std::int64_t tickMillis();
+
+// Absolute time on CLOCK_MONOTONIC that lies ms milliseconds from now.
+timespec monotonicDeadline(int ms);
+
+} // namespace tessaly::core::internal
