@@ -1,0 +1,76 @@
+// The measured rows and the rows inside the time window.
+#pragma once
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "Plot.h"
+
+namespace curvella {
+
+// Rows kept column-free: one time per row and all values back to back, so a
+// year of minute rows costs no allocation per row.
+class RowStore {
+public:
+    void clear();
+    void append(std::int64_t time, const double* values, int count);
+    std::size_t size() const { return times_.size(); }
+    bool empty() const { return times_.empty(); }
+    std::int64_t time(std::size_t r) const { return times_[r]; }
+    int valueCount(std::size_t r) const { return static_cast<int>(offsets_[r + 1] - offsets_[r]); }
+    // Value k of row r; NaN when the row holds fewer values.
+    double value(std::size_t r, int k) const {
+        const std::size_t o = offsets_[r] + static_cast<std::size_t>(k);
+        return k >= 0 && o < offsets_[r + 1] ? values_[o] : NAN;
+    }
+    // True while every row came at or after the one before it.
+    bool ascending() const { return ascending_; }
+
+private:
+    std::vector<std::int64_t> times_;
+    std::vector<std::size_t> offsets_{0};
+    std::vector<double> values_;
+    bool ascending_ = true;
+};
+
+// A run of consecutive rows [begin, end) of a store.
+class RowSpan {
+public:
+    RowSpan() = default;
+    RowSpan(const RowStore* store, std::size_t begin, std::size_t end) : store_(store), begin_(begin), end_(end) {}
+    std::size_t size() const { return end_ - begin_; }
+    bool empty() const { return size() == 0; }
+    std::int64_t time(std::size_t i) const { return store_->time(begin_ + i); }
+    double value(std::size_t i, int k) const { return store_->value(begin_ + i, k); }
+    int valueCount(std::size_t i) const { return store_->valueCount(begin_ + i); }
+
+private:
+    const RowStore* store_ = nullptr;
+    std::size_t begin_ = 0, end_ = 0;
+};
+
+class DatasManager {
+public:
+    virtual ~DatasManager() = default;
+
+    // Appends a row of local calendar time; false (nothing stored) when the
+    // fields are out of range or name no existing time.
+    bool addRow(int year, int month, int day, int hour, int minute, int second, const double* values, int count);
+    void addRowAt(std::int64_t time, const double* values, int count);
+    void clear();
+
+    const RowStore& rows() const { return rows_; }
+    // The rows inside the window of the last cutWindow.
+    RowSpan windowRows() const { return RowSpan(&rows_, winBegin_, winEnd_); }
+
+    // Cuts out the rows in [start, end] and refits the ranges of every plot
+    // without a fixed range: unlocked plots follow the window's data, locked
+    // ones only widen. A window without rows changes no range.
+    void cutWindow(std::int64_t start, std::int64_t end, std::vector<Plot>& plots);
+
+private:
+    RowStore rows_;
+    std::size_t winBegin_ = 0, winEnd_ = 0;
+};
+
+}  // namespace curvella

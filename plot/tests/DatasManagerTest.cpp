@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "DatasManager.h"
+#include "LocalTime.h"
+
+using namespace curvella;
+
+namespace {
+
+std::int64_t at(int h, int mi = 0, int d = 19) { return localTimeOrThrow(2014, 7, d, h, mi, 0); }
+
+std::vector<Plot> plots(int n) {
+    std::vector<Plot> p(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        p[static_cast<std::size_t>(i)].index = i;
+        p[static_cast<std::size_t>(i)].displayMaximum = p[static_cast<std::size_t>(i)].dataMaximum = 1000;
+        p[static_cast<std::size_t>(i)].displayMinimum = p[static_cast<std::size_t>(i)].dataMinimum = 0;
+    }
+    return p;
+}
+
+void add(DatasManager& d, std::int64_t t, std::vector<double> v) { d.addRowAt(t, v.data(), static_cast<int>(v.size())); }
+
+}  // namespace
+
+TEST(DatasManagerRows, RejectsInvalidFieldsAndKeepsValidRows) {
+    DatasManager d;
+    const double v[2] = {1, 2};
+    EXPECT_FALSE(d.addRow(1899, 1, 1, 0, 0, 0, v, 2));
+    EXPECT_FALSE(d.addRow(2014, 2, 30, 0, 0, 0, v, 2));
+    EXPECT_FALSE(d.addRow(2014, 7, 19, 0, 0, 60, v, 2));
+    EXPECT_TRUE(d.addRow(2014, 7, 19, 10, 0, 0, v, 2));
+    ASSERT_EQ(d.rows().size(), 1u);
+    EXPECT_EQ(d.rows().time(0), at(10));
+    EXPECT_EQ(d.rows().value(0, 1), 2);
+    EXPECT_TRUE(std::isnan(d.rows().value(0, 2)));  // never read past the row
+    d.clear();
+    EXPECT_TRUE(d.rows().empty());
+    EXPECT_TRUE(d.windowRows().empty());
+}
+
+TEST(DatasManagerWindow, CutsTheRowsInsideAndFitsRanges) {
+    DatasManager d;
+    add(d, at(10), {12, 7});
+    add(d, at(14), {87, 7});
+    auto p = plots(2);
+    d.cutWindow(at(0), at(0, 0, 20), p);
+    EXPECT_EQ(d.windowRows().size(), 2u);
+    EXPECT_EQ(p[0].displayMaximum, 87);
+    EXPECT_EQ(p[0].displayMinimum, 12);
+    EXPECT_EQ(p[1].displayMaximum, 7);  // flat: 7 to 7
+    EXPECT_EQ(p[1].displayMinimum, 7);
+
+    // 00:00 to 01:00 holds no row: nothing drawn, ranges untouched.
+    d.cutWindow(at(0), at(1), p);
+    EXPECT_TRUE(d.windowRows().empty());
+    EXPECT_EQ(p[0].displayMaximum, 87);
+    EXPECT_EQ(p[0].dataMinimum, 12);
+
+    // Window edges are inclusive.
+    d.cutWindow(at(10), at(14), p);
+    EXPECT_EQ(d.windowRows().size(), 2u);
+    d.cutWindow(at(10, 1), at(14), p);
+    EXPECT_EQ(d.windowRows().size(), 1u);
+    EXPECT_EQ(p[0].displayMinimum, 87);
+}
+
+TEST(DatasManagerWindow, LockedRangesOnlyWidenFixedRangesNeverMove) {
+    DatasManager d;
+    add(d, at(1), {50, 50});
+    add(d, at(2), {60, 60});
+    add(d, at(3), {200, 200});
+    auto p = plots(2);
+    p[1].fixedRange = true;
+    d.cutWindow(at(1), at(2), p);
+    p[0].locked = true;
+    d.cutWindow(at(1), at(3), p);  // wider window: larger values join
+    EXPECT_EQ(p[0].displayMaximum, 200);
+    EXPECT_EQ(p[0].displayMinimum, 50);
+    d.cutWindow(at(2), at(2), p);  // narrow again: the locked range stays
+    EXPECT_EQ(p[0].displayMaximum, 200);
+    EXPECT_EQ(p[0].displayMinimum, 50);
+    EXPECT_EQ(p[0].dataMaximum, 60);
+    EXPECT_EQ(p[0].dataMinimum, 60);
+    EXPECT_EQ(p[1].displayMaximum, 1000);
+    EXPECT_EQ(p[1].displayMinimum, 0);
+    EXPECT_EQ(p[1].dataMaximum, 1000);
+}
+
+TEST(DatasManagerWindow, ShortRowsAndMissingValuesAreSkipped) {
+    DatasManager d;
+    add(d, at(1), {5, 9});
+    add(d, at(2), {6});  // second series has no value here
+    add(d, at(3), {});
+    auto p = plots(3);
+    d.cutWindow(at(0), at(4), p);
+    EXPECT_EQ(d.windowRows().size(), 3u);
+    EXPECT_EQ(p[0].displayMaximum, 6);
+    EXPECT_EQ(p[1].displayMaximum, 9);
+    EXPECT_EQ(p[1].displayMinimum, 9);
+    // A series without a single value in the window gets the empty range.
+    EXPECT_EQ(p[2].displayMaximum, -1e9);
+    EXPECT_EQ(p[2].displayMinimum, 1e9);
+}
+
+TEST(DatasManagerWindow, RowsOutOfOrderAreCutByScanning) {
+    DatasManager d;
+    add(d, at(5), {1});
+    add(d, at(3), {2});
+    add(d, at(8), {3});
+    ASSERT_FALSE(d.rows().ascending());
+    auto p = plots(1);
+    d.cutWindow(at(4), at(9), p);
+    // First row at or after 04:00 is row 0, last at or before 09:00 is row 2.
+    EXPECT_EQ(d.windowRows().size(), 3u);
+    d.cutWindow(at(6), at(7), p);  // s = row 2, e = row 1: nothing inside
+    EXPECT_TRUE(d.windowRows().empty());
+}
