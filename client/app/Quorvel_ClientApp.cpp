@@ -1,0 +1,166 @@
+#include "app/Quorvel_ClientApp.h"
+
+#include <string>
+
+#include <wx/msgdlg.h>
+
+#include "app/Config.h"
+#include "app/Globals.h"
+#include "app/StartupTrace.h"
+#include "db/ConnectionPool.h"
+#include "db/EMDevice.h"
+#include "db/EMDeviceGroup.h"
+#include "db/EMDeviceGroupItem.h"
+#include "db/EMModule.h"
+#include "db/EMPassageway.h"
+#include "db/EMProtocol.h"
+#include "db/EMRealDataCommunication.h"
+#include "db/EMRole.h"
+#include "db/EMRoleModule.h"
+#include "db/EMUser.h"
+#include "db/EMUserDevice.h"
+#include "mqtt/ChannelSubscriptions.h"
+#include "mqtt/TransDataHandler.h"
+#include "pellorn/LogWrapper.h"
+#include "quillet/MqttClient.h"
+#include "res/UiStrings.h"
+#include "ui/AboutDlg.h"
+#include "ui/AppIcon.h"
+#include "ui/DlgLogin.h"
+#include "ui/MainFrame.h"
+#include "ui/UiText.h"
+#include "vintrel/TrayTool.h"
+
+TransDataHandler* g_transDataHandler = nullptr;
+MqttClient* g_mqttClient = nullptr;
+
+wxIMPLEMENT_APP(CQuorvel_ClientApp);
+
+namespace {
+constexpr const char* kProgramName = "Quorvel_Client";
+constexpr int kTrayCallbackMessage = 0x401;  // WM_USER + 1
+}  // namespace
+
+CQuorvel_ClientApp::CQuorvel_ClientApp() : instanceMutex_(kProgramName) {}
+
+CQuorvel_ClientApp::~CQuorvel_ClientApp() = default;
+
+bool CQuorvel_ClientApp::Fail() {
+    ExitInstance();
+    return false;
+}
+
+bool CQuorvel_ClientApp::InitInstance() {
+    SetAppName(kProgramName);
+
+    // 1. One copy only.
+    if (instanceMutex_.acquire() == SingleInstance::Result::AlreadyRunning) {
+        wxMessageBox(uistr::kAlreadyRunning, uistr::kErrorCaption, wxOK);
+        return Fail();
+    }
+
+    // 2.-4. Own directory, logger, configuration.
+    initModuleDir();
+    g_logWrapper = createLogWrapper(kProgramName);
+    Singleton<Config>::getInstance()->loadAll();
+
+    // 5. Log in; anything but OK ends the program without a main window.
+    {
+        CDlgLogin login(nullptr);
+        if (login.ShowModal() != wxID_OK) {
+            noMainWindow_ = true;
+            return true;
+        }
+        loginUser = login.SelectedUser();
+    }
+    startupTrace("000000");
+
+    // 7. Tray tool (icon installed once the main window exists).
+    trayTool = CreateTrayTool();
+
+    // 12.-13. The main window with its views, shown maximised.
+    startupTrace("000000111111");
+    startupTrace("000000222222");
+    ViewContext context;
+    if (loginUser) {
+        context.userId = loginUser->id;
+        context.roleId = loginUser->role;
+    }
+    auto* frame = new CMainFrame(context);
+    frame->SetTrayTool(trayTool);
+    frame->SetAboutAction([this](wxWindow* parent) { OnAppAbout(parent); });
+    SetTopWindow(frame);
+    startupTrace("000000333333");
+    frame->Maximize(true);
+    frame->Show(true);
+    frame->Update();
+    startupTrace("000000444444");
+
+    // 14.-15. Icon, tray icon, title and tip.
+    const wxIcon icon = QuorvelAppIcon();
+    frame->SetIcon(icon);
+    if (trayTool) trayTool->ShowTray(frame, kTrayCallbackMessage, icon, true, nullptr);
+    frame->SetTitle(uistr::kAppTitle);
+    if (trayTool) trayTool->SetTipText(quorvel::ui::uiToUtf8(uistr::kAppTitle).c_str());
+    startupTrace("111111");
+
+    // 17.-19. The MQTT client with its handler; results are not examined (the
+    // client keeps retrying in the background).
+    g_transDataHandler = new TransDataHandler;
+    const ConfigWorkParam& wp = Singleton<Config>::getInstance()->workParam;
+    const std::string address = wp.mqttIp + ":" + std::to_string(wp.mqttPort);
+    g_mqttClient = MqttClient::create(g_transDataHandler, address.c_str());
+    g_mqttClient->connect(wp.mqttUser.c_str(), wp.mqttPassword.c_str());
+    startupTrace("222222");
+
+    // 21. Two topics per channel of the user's devices.
+    if (loginUser) subscribeUserChannels(*g_mqttClient, loginUser->id);
+    startupTrace("333333");
+    return true;
+}
+
+int CQuorvel_ClientApp::OnRun() {
+    if (noMainWindow_) return 0;  // login cancelled: nothing to run
+    return wxApp::OnRun();
+}
+
+int CQuorvel_ClientApp::ExitInstance() {
+    if (exited_) return 0;
+    exited_ = true;
+
+    // The client is stopped before its handler goes, so no callback can reach
+    // a deleted handler; then both are freed.
+    if (g_mqttClient) g_mqttClient->stop();
+    delete g_transDataHandler;
+    g_transDataHandler = nullptr;
+    delete g_mqttClient;
+    g_mqttClient = nullptr;
+
+    EMDevice::releaseAll();
+    EMProtocol::releaseAll();
+    EMPassageway::releaseAll();
+    EMDeviceGroup::releaseAll();
+    EMDeviceGroupItem::releaseAll();
+    EMUserDevice::releaseAll();
+    EMUser::releaseAll();
+    loginUser = nullptr;
+    // Also the lists the views kept using until their frame went.
+    EMRoleModule::releaseAll();
+    EMModule::releaseAll();
+    EMRole::releaseAll();
+    EMRealDataCommunication::releaseAll();
+
+    closeDatabase();
+    Singleton<Config>::releaseInstance();
+
+    ReleaseTrayTool(trayTool);
+    trayTool = nullptr;
+
+    releaseLogWrapper(kProgramName);
+    g_logWrapper = nullptr;
+
+    instanceMutex_.release();
+    return wxApp::OnExit();
+}
+
+void CQuorvel_ClientApp::OnAppAbout(wxWindow* parent) { ShowAboutDialog(parent); }
