@@ -2,18 +2,23 @@
 
 #include <mosquitto.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr int kKeepAliveSeconds = 30;
-constexpr unsigned kReconnectDelayMin = 1;   // seconds
-constexpr unsigned kReconnectDelayMax = 8;   // seconds
+constexpr std::chrono::milliseconds kReconnectDelayMin{1000};
+constexpr std::chrono::milliseconds kReconnectDelayMax{8000};
+constexpr int kLoopTimeoutMs = 500;  // longest wait before the stop flag is seen
 constexpr int kDefaultPort = 1883;
 
 std::once_flag g_libInit;
@@ -59,16 +64,17 @@ public:
             mosquitto_connect_callback_set(mosq_, &MqttClientImpl::onConnect);
             mosquitto_disconnect_callback_set(mosq_, &MqttClientImpl::onDisconnect);
             mosquitto_message_callback_set(mosq_, &MqttClientImpl::onMessage);
-            mosquitto_reconnect_delay_set(mosq_, kReconnectDelayMin, kReconnectDelayMax, true);
+            // Our own thread runs the loop; other threads only queue packets.
+            mosquitto_threaded_set(mosq_, true);
         }
     }
 
     ~MqttClientImpl() {
         stop();
+        if (thread_.joinable()) {
+            thread_.join();  // stop() ran inside a callback
+        }
         if (mosq_ != nullptr) {
-            if (threadRunning_) {
-                mosquitto_loop_stop(mosq_, false);  // stop() ran inside a callback
-            }
             mosquitto_destroy(mosq_);
         }
     }
@@ -81,16 +87,8 @@ public:
         if (mosquitto_username_pw_set(mosq_, user, password) != MOSQ_ERR_SUCCESS) {
             return false;
         }
-        // A broker that is down now is retried by the network thread.
-        int rc = mosquitto_connect_async(mosq_, host_.c_str(), port_, kKeepAliveSeconds);
-        if (rc == MOSQ_ERR_INVAL) {
-            return false;
-        }
-        if (mosquitto_loop_start(mosq_) != MOSQ_ERR_SUCCESS) {
-            return false;
-        }
         started_ = true;
-        threadRunning_ = true;
+        thread_ = std::thread(&MqttClientImpl::networkLoop, this);
         return true;
     }
 
@@ -147,6 +145,7 @@ public:
             }
             stopped_ = true;
         }
+        wakeup_.notify_all();
         // First no more callbacks: taking the callback lock waits for a
         // running one, unless we are that callback.
         if (t_deliveringFor == this) {
@@ -155,23 +154,55 @@ public:
             std::lock_guard<std::mutex> lock(callbackMutex_);
             delivering_ = false;
         }
-        if (mosq_ == nullptr) {
-            return;
+        if (mosq_ != nullptr) {
+            mosquitto_disconnect(mosq_);
         }
-        mosquitto_disconnect(mosq_);
-        if (threadRunning_ && t_deliveringFor != this) {
-            mosquitto_loop_stop(mosq_, false);
-            threadRunning_ = false;
+        if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) {
+            thread_.join();
         }
         connected_ = false;
     }
 
 private:
+    bool stopRequested() {
+        std::lock_guard<std::mutex> lock(stateMutex_);
+        return stopped_;
+    }
+
+    // Connects, runs the session until it breaks, waits and tries again with
+    // a growing delay, until stop().
+    void networkLoop() {
+        std::chrono::milliseconds delay = kReconnectDelayMin;
+        while (!stopRequested()) {
+            sessionEstablished_ = false;
+            if (mosquitto_connect(mosq_, host_.c_str(), port_, kKeepAliveSeconds) == MOSQ_ERR_SUCCESS) {
+                while (mosquitto_loop(mosq_, kLoopTimeoutMs, 1) == MOSQ_ERR_SUCCESS) {
+                    if (stopRequested()) {
+                        // Let the DISCONNECT that stop() queued go out.
+                        mosquitto_loop(mosq_, 50, 1);
+                        break;
+                    }
+                }
+            }
+            connected_ = false;
+            if (sessionEstablished_) {
+                delay = kReconnectDelayMin;  // it worked once: start over quickly
+            }
+            std::unique_lock<std::mutex> lock(stateMutex_);
+            if (wakeup_.wait_for(lock, delay, [this] { return stopped_; })) {
+                break;
+            }
+            delay = std::min(delay * 2, kReconnectDelayMax);
+        }
+        connected_ = false;
+    }
+
     static void onConnect(mosquitto* mosq, void* obj, int rc) {
         auto* self = static_cast<MqttClientImpl*>(obj);
         if (rc != 0) {
-            return;  // refused; the network thread retries
+            return;  // refused; the network loop retries
         }
+        self->sessionEstablished_ = true;
         std::vector<std::string> topics;
         {
             std::lock_guard<std::mutex> lock(self->stateMutex_);
@@ -226,7 +257,9 @@ private:
     std::vector<std::string> topics_;
     bool started_ = false;
     bool stopped_ = false;
-    bool threadRunning_ = false;  // touched by the owner's thread only
+    std::condition_variable wakeup_;  // ends the wait between attempts
+    std::thread thread_;
+    bool sessionEstablished_ = false;  // network thread only
     std::atomic<bool> connected_{false};
 
     std::mutex callbackMutex_;  // held while the handler runs

@@ -1,0 +1,28 @@
+#include "mqtt/ChannelSubscriptions.h"
+
+#include "db/EMDevice.h"
+#include "db/EMPassageway.h"
+#include "db/EMUserDevice.h"
+#include "quillet/MqttClient.h"
+
+std::vector<std::string> channelTopicsForUser(const std::string& userId) {
+    std::vector<std::string> topics;
+    for (EMDevice* device : EMUserDevice::getDevicesByUser(userId)) {
+        if (device == nullptr) {
+            continue;
+        }
+        EMPassageway* channel = EMPassageway::getById(device->passageway);
+        if (channel == nullptr) {
+            continue;
+        }
+        topics.push_back(channel->communication + "/transup");
+        topics.push_back(channel->id + ";" + channel->communication + "/CommStatus");
+    }
+    return topics;
+}
+
+void subscribeUserChannels(MqttClient& client, const std::string& userId) {
+    for (const std::string& topic : channelTopicsForUser(userId)) {
+        client.subscribe(topic.c_str());
+    }
+}

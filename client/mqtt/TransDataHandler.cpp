@@ -1,0 +1,69 @@
+#include "mqtt/TransDataHandler.h"
+
+#include "db/EMRealDataCommunication.h"
+#include "mqtt/DebugTrace.h"
+#include "mqtt/TopicPieces.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+TransDataHandler::TransDataHandler() : TransDataHandler(ViewRegistry::instance(), &EMRealDataCommunication::getByDeviceId) {}
+
+TransDataHandler::TransDataHandler(ViewRegistry& registry, FaultLookup lookup) : registry_(registry), lookup_(lookup) {}
+
+TransDataHandler::~TransDataHandler() = default;
+
+int TransDataHandler::onMessage(const char* topic, int topicLength, const unsigned char* payload, int payloadLength) {
+    if (topic == nullptr || topicLength <= 0) {
+        return 0;
+    }
+    if (payload == nullptr || payloadLength < 0) {
+        payloadLength = 0;
+    }
+    // Never read past the given length, even if no zero byte follows it.
+    std::string_view topicText(topic, strnlen(topic, static_cast<size_t>(topicLength)));
+
+    if (debugTraceEnabled()) {
+        debugTrace(std::string(topicText).append("\r\n").c_str());
+    }
+
+    TopicRoute route = routeTopic(topicText);
+    switch (route.kind) {
+    case TopicRoute::Kind::Ignore:
+        return 0;
+
+    case TopicRoute::Kind::TransUp:
+        if (registry_.isRegistered(ViewId::Debug)) {
+            registry_.post(ViewId::Debug, kMsgTransData,
+                           std::make_unique<MsgBody>(topicText.data(), static_cast<int>(topicText.size()), payload, payloadLength));
+        }
+        return 0;
+
+    case TopicRoute::Kind::CommStatus: {
+        if (debugTraceEnabled()) {
+            std::string line = "topic=" + std::string(topicText) + " msg: ";
+            if (payload != nullptr) {
+                line += std::string(reinterpret_cast<const char*>(payload),
+                                    strnlen(reinterpret_cast<const char*>(payload), static_cast<size_t>(payloadLength)));
+            }
+            line += "\r\n";
+            debugTrace(line.c_str());
+        }
+        // An empty payload reads as its terminating zero byte: failed.
+        unsigned char first = (payload != nullptr && payloadLength > 0) ? payload[0] : 0;
+        std::uint8_t state = first & 1u;
+        EMRealDataCommunication* record = lookup_ != nullptr ? lookup_(std::string(route.channelKey)) : nullptr;
+        if (record == nullptr) {
+            return 0;
+        }
+        record->relieveFlag.store(state);
+        if (registry_.isRegistered(ViewId::Realtime)) {
+            registry_.post(ViewId::Realtime, kMsgCommStatus,
+                           std::make_unique<MsgBody>(topicText.data(), static_cast<int>(topicText.size()), payload, payloadLength));
+        }
+        return 0;
+    }
+    }
+    return 0;
+}

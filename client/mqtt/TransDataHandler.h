@@ -1,0 +1,39 @@
+// The client's MQTT callback: sorts each message by topic, keeps the
+// channel's communication state in its cached fault record and posts a copy
+// (MsgBody) to the view that shows it, through the ViewRegistry.
+//
+//   "<C>/transup"        -> copy posted to ViewId::Debug as kMsgTransData
+//   "<P>;<C>/CommStatus" -> relieve flag of the fault record of P set to bit 0
+//                           of the payload's first byte; copy posted to
+//                           ViewId::Realtime as kMsgCommStatus (only when P has
+//                           a fault record)
+// Everything else is dropped. Runs on the MQTT client's thread; never touches
+// a window.
+#pragma once
+
+#include "mqtt/ViewRegistry.h"
+#include "quillet/MqttClient.h"
+
+#include <string>
+
+struct EMRealDataCommunication;
+
+class TransDataHandler : public MqttClientHandler {
+public:
+    // Finds the fault record of a channel key (the cached or freshly fetched
+    // record, or none).
+    using FaultLookup = EMRealDataCommunication* (*)(const std::string& channelKey);
+
+    // The application's handler: the process-wide registry and
+    // EMRealDataCommunication::getByDeviceId.
+    TransDataHandler();
+    TransDataHandler(ViewRegistry& registry, FaultLookup lookup);
+    ~TransDataHandler() override;
+
+    // Returns 0 in every case.
+    int onMessage(const char* topic, int topicLength, const unsigned char* payload, int payloadLength) override;
+
+private:
+    ViewRegistry& registry_;
+    FaultLookup lookup_;
+};
