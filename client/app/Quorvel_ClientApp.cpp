@@ -62,7 +62,7 @@ bool CQuorvel_ClientApp::InitInstance() {
     // 2.-4. Own directory, logger, configuration.
     initModuleDir();
     g_logWrapper = createLogWrapper(kProgramName);
-    Singleton<Config>::getInstance()->loadAll();
+    Config::getInstance()->loadAll();
 
     // 5. Log in; anything but OK ends the program without a main window.
     {
@@ -107,7 +107,7 @@ bool CQuorvel_ClientApp::InitInstance() {
     // 17.-19. The MQTT client with its handler; results are not examined (the
     // client keeps retrying in the background).
     g_transDataHandler = new TransDataHandler;
-    const ConfigWorkParam& wp = Singleton<Config>::getInstance()->workParam;
+    const ConfigWorkParam& wp = Config::getInstance()->workParam;
     const std::string address = wp.mqttIp + ":" + std::to_string(wp.mqttPort);
     g_mqttClient = MqttClient::create(g_transDataHandler, address.c_str());
     g_mqttClient->connect(wp.mqttUser.c_str(), wp.mqttPassword.c_str());
@@ -151,7 +151,7 @@ int CQuorvel_ClientApp::ExitInstance() {
     EMRealDataCommunication::releaseAll();
 
     closeDatabase();
-    Singleton<Config>::releaseInstance();
+    Config::destroyInstance();
 
     ReleaseTrayTool(trayTool);
     trayTool = nullptr;

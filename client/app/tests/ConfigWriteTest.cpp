@@ -1,0 +1,152 @@
+// WorkParam.xml writing: exact bytes, owner-only permissions, and an old
+// file that survives a write that does not complete.
+#include "TempDir.h"
+
+#include "app/Config.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+const std::string kDefaultFile =
+    kXmlHead
+    + "<WorkParam>\n"
+      "\t<DB DBName=\"quor\" ip=\"127.0.0.1\" port=\"3306\" pwd=\"qpzr739105\" user=\"root\" />\n"
+      "\t<mqtt ip=\"127.0.0.1\" port=\"6002\" pwd=\"qpzr739105\" user=\"tzmk\" />\n"
+      "</WorkParam>\n";
+
+mode_t modeOf(const std::string& path)
+{
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    return info.st_mode & 07777;
+}
+
+std::size_t entriesIn(const TempDir& dir)
+{
+    std::size_t n = 0;
+    for ([[maybe_unused]] auto& entry : std::filesystem::directory_iterator(dir.path()))
+        ++n;
+    return n;
+}
+
+// Makes writes past `bytes` fail as on a full disk, for this scope.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_handler)(int);
+};
+
+} // namespace
+
+TEST(ConfigWrite, DefaultsGiveTheShippedLayout)
+{
+    TempDir dir;
+    Config config;
+    ASSERT_TRUE(Config::saveFile(dir.file("WorkParam.xml"), config.workParam));
+    EXPECT_EQ(readBytes(dir.file("WorkParam.xml")), kDefaultFile);
+    EXPECT_EQ(modeOf(dir.file("WorkParam.xml")), 0600u) << "it holds passwords";
+}
+
+TEST(ConfigWrite, ChangedValuesRoundTripAfterAReadAndKeepOwnerOnly)
+{
+    TempDir dir;
+    std::string path = dir.file("WorkParam.xml");
+    writeBytes(path, kXmlHead + "<Old><DB ip=\"1.2.3.4\" extra=\"dropped\"/><keep/></Old>");
+    ::chmod(path.c_str(), 0644);
+
+    Config config;
+    ASSERT_TRUE(Config::loadFile(path, config.workParam));
+    EXPECT_EQ(config.workParam.dbIp, "1.2.3.4");
+    config.workParam.dbPort = 65535;
+    config.workParam.dbPassword = "p&<\"w";
+    config.workParam.mqttIp = "10.0.0.9";
+    ASSERT_TRUE(Config::saveFile(path, config.workParam));
+    EXPECT_EQ(readBytes(path),
+              kXmlHead
+                  + "<WorkParam>\n"
+                    "\t<DB DBName=\"quor\" ip=\"1.2.3.4\" port=\"65535\" pwd=\"p&amp;&lt;&quot;w\" user=\"root\" />\n"
+                    "\t<mqtt ip=\"10.0.0.9\" port=\"6002\" pwd=\"qpzr739105\" user=\"tzmk\" />\n"
+                    "</WorkParam>\n");
+    EXPECT_EQ(modeOf(path), 0600u);
+
+    Config reread;
+    ASSERT_TRUE(Config::loadFile(path, reread.workParam));
+    EXPECT_EQ(reread.workParam.dbPort, 65535);
+    EXPECT_EQ(reread.workParam.dbPassword, "p&<\"w");
+    EXPECT_EQ(reread.workParam.mqttIp, "10.0.0.9");
+
+    // Saving twice from one object rebuilds the tree each time.
+    config.workParam.mqttUser = "second";
+    ASSERT_TRUE(Config::saveFile(path, config.workParam));
+    Config third;
+    ASSERT_TRUE(Config::loadFile(path, third.workParam));
+    EXPECT_EQ(third.workParam.mqttUser, "second");
+}
+
+TEST(ConfigWrite, InterruptedWriteLeavesTheOldFileIntact)
+{
+    TempDir dir;
+    std::string path = dir.file("WorkParam.xml");
+    Config config;
+    ASSERT_TRUE(Config::saveFile(path, config.workParam));
+
+    config.workParam.dbPassword = std::string(5000, 's');
+    {
+        FileSizeLimit limit(64); // the disk "fills up" in the middle of the write
+        EXPECT_FALSE(Config::saveFile(path, config.workParam));
+    }
+    EXPECT_EQ(readBytes(path), kDefaultFile);
+    EXPECT_EQ(entriesIn(dir), 1u) << "no half-written temporary file is left";
+
+    Config reread;
+    ASSERT_TRUE(Config::loadFile(path, reread.workParam));
+    EXPECT_EQ(reread.workParam.dbPassword, "qpzr739105");
+}
+
+TEST(ConfigWrite, TemporaryFileLeftByACrashIsHarmless)
+{
+    TempDir dir;
+    std::string path = dir.file("WorkParam.xml");
+    Config config;
+    ASSERT_TRUE(Config::saveFile(path, config.workParam));
+    // What a crash in the middle of a write leaves: a partial file beside.
+    writeBytes(path + ".tmp-4242-0", kXmlHead + "<WorkParam>\n\t<DB DBName=\"q");
+
+    Config reread;
+    ASSERT_TRUE(Config::loadFile(path, reread.workParam));
+    EXPECT_EQ(reread.workParam.dbName, "quor");
+    reread.workParam.dbName = "next";
+    ASSERT_TRUE(Config::saveFile(path, reread.workParam));
+    Config last;
+    ASSERT_TRUE(Config::loadFile(path, last.workParam));
+    EXPECT_EQ(last.workParam.dbName, "next");
+}
+
+TEST(ConfigWrite, UnwritableFolderReportsFailure)
+{
+    TempDir dir;
+    Config config;
+    EXPECT_FALSE(Config::saveFile(dir.file("no-such-folder/WorkParam.xml"), config.workParam));
+    std::filesystem::create_directory(dir.file("WorkParam.xml"));
+    EXPECT_FALSE(Config::saveFile(dir.file("WorkParam.xml"), config.workParam));
+}
