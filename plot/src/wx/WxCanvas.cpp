@@ -1,0 +1,45 @@
+#include "WxCanvas.h"
+
+#include "ButtonST.h"
+
+namespace curvella {
+
+void WxCanvas::line(Point from, Point to, Pen pen) {
+    if (pen == Pen::Grid) dc_.SetPen(wxPen(toWxColour(kGridGrey), 1, wxPENSTYLE_DOT));
+    else dc_.SetPen(*wxBLACK_PEN);
+    dc_.DrawLine(from.x, from.y, to.x, to.y);
+}
+
+void WxCanvas::background(const Rect& r, Colour fill) {
+    dc_.SetPen(*wxBLACK_PEN);
+    dc_.SetBrush(wxBrush(toWxColour(fill)));
+    dc_.DrawRectangle(r.left, r.top, r.width(), r.height());
+}
+
+void WxCanvas::text(Point p, const std::string& utf8) {
+    dc_.SetBackgroundMode(wxBRUSHSTYLE_SOLID);
+    dc_.SetTextBackground(toWxColour(kPlotGrey));
+    dc_.SetTextForeground(*wxBLACK);
+    dc_.DrawText(wxString::FromUTF8(utf8), p.x, p.y);
+}
+
+void WxCanvas::polyline(const std::vector<Point>& points, Colour colour) {
+    if (points.size() < 2) return;
+    scratch_.resize(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) scratch_[i] = wxPoint(points[i].x, points[i].y);
+    dc_.SetPen(wxPen(toWxColour(colour), 1, wxPENSTYLE_SOLID));
+    dc_.DrawLines(static_cast<int>(scratch_.size()), scratch_.data());
+}
+
+void WxCanvas::bar(const Rect& r, Colour colour) {
+    const wxColour c = toWxColour(colour);
+    dc_.SetPen(wxPen(c));
+    dc_.SetBrush(wxBrush(c));
+    dc_.DrawRectangle(r.left, r.top, r.width(), r.height());
+}
+
+void WxCanvas::clip(const Rect& r) { dc_.SetClippingRegion(r.left, r.top, r.width(), r.height()); }
+
+void WxCanvas::clearClip() { dc_.DestroyClippingRegion(); }
+
+}  // namespace curvella
