@@ -1,0 +1,54 @@
+#pragma once
+
+#include <atomic>
+#include <list>
+
+#include "tessaly/concurrent/LinkedList.h"
+#include "tessaly/concurrent/ThreadPoolTask.h"
+#include "tessaly/core/Mutex.h"
+#include "tessaly/core/NonCopyable.h"
+#include "tessaly/core/Thread.h"
+
+namespace tessaly::concurrent {
+
+class ThreadWorker;
+
+// Fixed number of workers taking tasks from one shared queue.
+class ThreadPool : public tessaly::core::NonCopyable {
+public:
+    // threadCount below 1 means 16.
+    explicit ThreadPool(int threadCount);
+    ~ThreadPool() override;
+
+    void start();
+    // False when the pool is not running; the task then stays with the caller.
+    virtual bool submit(ThreadPoolTask* task);
+    // Ends every worker; tasks still queued are released without running.
+    void stop();
+
+    int getThreadCount() const { return threadCount_; }
+    int getTaskCount() const { return pendingTasks_.load(); }
+    int getBusyThreadCount() const { return busyThreads_.load(); }
+    // Tasks whose run() ended with an exception (the worker carries on).
+    int getFailedTaskCount() const { return failedTasks_.load(); }
+    bool isStarted() const { return started_.load(); }
+
+private:
+    friend class ThreadWorker;
+    void registerWorker(ThreadWorker* w);
+    void unregisterWorker(ThreadWorker* w);
+
+    int threadCount_;
+    std::atomic<int> pendingTasks_{0};
+    std::atomic<int> busyThreads_{0};
+    std::atomic<int> failedTasks_{0};
+    tessaly::core::Thread** threads_;
+    std::atomic<bool> started_{false};
+    tessaly::core::Mutex workerLock_;
+    // Guards the queue pointer between submit and stop.
+    tessaly::core::Mutex queueLock_;
+    LinkedList<ThreadPoolTask*>* taskQueue_ = nullptr;
+    std::list<ThreadWorker*> workers_;
+};
+
+} // namespace tessaly::concurrent
