@@ -151,8 +151,10 @@ TEST(ElementModel, ChildrenLookupRemoveReplace)
     root->removeElement(stranger);
     EXPECT_EQ(childNames(root), (std::vector<std::string>{"b", "c", "b"}));
 
-    root->replaceElement(stranger, named("never")); // not a child: unchanged
+    CElement* never = named("never");
+    root->replaceElement(stranger, never); // not a child: unchanged, "never" stays ours
     EXPECT_EQ(childNames(root), (std::vector<std::string>{"b", "c", "b"}));
+    never->release();
 
     CElement* n = named("n");
     root->replaceElement(c, n); // c and its subtree are freed
