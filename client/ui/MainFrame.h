@@ -19,6 +19,7 @@
 
 class TrayTool;
 class EMModule;
+class MqttClient;
 
 class CMainFrame : public CMutiViewFrame {
 public:
@@ -45,6 +46,12 @@ public:
     // Tray tool of the application (not owned). "No" in the exit prompt hides
     // the frame only while the tool's icon is in a tray.
     void SetTrayTool(TrayTool* tray) { m_tray = tray; }
+
+    // The broker connection shown in the status bar (not owned; may be null).
+    void SetMqttClient(const MqttClient* client) {
+        m_mqttClient = client;
+        UpdateStatusPanes();
+    }
 
     // The About command; by default a modal About box of the application.
     void SetAboutAction(std::function<void(wxWindow*)> action) { m_about = std::move(action); }
@@ -76,6 +83,7 @@ private:
     std::vector<ToolbarButton> m_buttons;
     int m_moduleViewCount = 0;
     TrayTool* m_tray = nullptr;
+    const MqttClient* m_mqttClient = nullptr;
     std::function<void(wxWindow*)> m_about;
     wxTimer m_statusTimer;
 

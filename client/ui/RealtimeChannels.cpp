@@ -1,21 +1,6 @@
 #include "ui/RealtimeChannels.h"
 
-namespace {
-// Pieces of `text` between separators, as strtok gives them.
-std::vector<std::string> splitPieces(const std::string& text, char sep) {
-    std::vector<std::string> pieces;
-    std::string::size_type pos = 0;
-    while (pos < text.size()) {
-        auto start = text.find_first_not_of(sep, pos);
-        if (start == std::string::npos) break;
-        auto end = text.find(sep, start);
-        if (end == std::string::npos) end = text.size();
-        pieces.push_back(text.substr(start, end - start));
-        pos = end;
-    }
-    return pieces;
-}
-}  // namespace
+#include "mqtt/TopicPieces.h"
 
 void RealtimeChannels::clear() {
     m_items.clear();
@@ -38,8 +23,8 @@ std::vector<int> RealtimeChannels::itemsOf(const std::string& channelId) const {
 }
 
 std::string RealtimeChannels::channelOfTopic(const std::string& topic) {
-    const auto parts = splitPieces(topic, '/');
+    const auto parts = splitPieces(topic, '/', 2);
     if (parts.size() < 2) return {};
-    const auto keys = splitPieces(parts[0], ';');
-    return keys.empty() ? std::string{} : keys[0];
+    const auto keys = splitPieces(parts[0], ';', 1);
+    return keys.empty() ? std::string{} : std::string(keys[0]);
 }

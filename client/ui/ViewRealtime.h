@@ -10,12 +10,11 @@
 #include <wx/listctrl.h>
 #include <wx/timer.h>
 
+#include "mqtt/ViewRegistry.h"
 #include "ui/RealtimeChannels.h"
 #include "ui/ViewBase.h"
 
-struct MsgBody;
-
-class CViewRealtime : public CViewBase {
+class CViewRealtime : public CViewBase, public MsgReceiver {
 public:
     static constexpr int kTemplateId = 312;
     static constexpr wxWindowID kListId = 1001;
@@ -24,6 +23,7 @@ public:
     static constexpr int kEdge = 20;  // list margin to the client area's top, right, bottom
     static constexpr int kGreenLamp = 0;
     static constexpr int kRedLamp = 1;
+    static constexpr int kCommStatusMessage = 0x402;  // WM_USER + 2
 
     // parent: the main frame; id: child-window id given by the frame;
     // context: the logged-in user whose devices are shown.
@@ -31,12 +31,17 @@ public:
     ~CViewRealtime() override;
 
     // Thread-safe: queues a CommStatus message for the UI thread, which takes
-    // ownership of `body` and deletes it after use.
+    // ownership of `body` and deletes it after use. The view registers itself
+    // (ViewId::Realtime) in its initial update, so the message handler reaches
+    // it through the registry (receiveMsg).
     void PostCommStatus(MsgBody* body);
+    void receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) override;
 
     wxListCtrl* GetList() const { return m_list; }
     const RealtimeChannels& GetChannels() const { return m_channels; }
     bool IsListBuilt() const { return m_listBuilt; }
+    // kGreenLamp or kRedLamp shown by item `index`; -1 for no such item.
+    int GetItemLamp(int index) const;
 
 protected:
     void OnInitialUpdate() override;
@@ -44,6 +49,7 @@ protected:
 private:
     void BuildList();
     void RefreshChannel(const std::string& channelId);
+    static int LampOf(const std::string& channelId);
     void PlaceList();
 
     void OnBuildTimer(wxTimerEvent& event);

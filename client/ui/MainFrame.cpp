@@ -1,0 +1,197 @@
+#include "ui/MainFrame.h"
+
+#include <wx/bitmap.h>
+#include <wx/app.h>
+#include <wx/image.h>
+#include <wx/msgdlg.h>
+#include <wx/utils.h>
+
+#include "app/Globals.h"
+#include "db/EMModule.h"
+#include "db/EMRoleModule.h"
+#include "quillet/MqttClient.h"
+#include "ui/UiSettings.h"
+#include "ui/UiText.h"
+#include "ui/ViewDataModify.h"
+#include "ui/ViewDebug.h"
+#include "ui/ViewHistory.h"
+#include "ui/ViewRealtime.h"
+#include "ui/ViewStatistics.h"
+#include "vintrel/TrayTool.h"
+
+namespace {
+constexpr int kStatusTimerId = 1;
+constexpr int kStatusPeriodMs = 500;
+constexpr int kImageSize = 38;
+
+enum StatusPane { kPaneMessage = 0, kPaneCaps, kPaneNum, kPaneScroll, kPaneCount };
+
+wxString fromUtf8(const char* text) { return wxString::FromUTF8(text); }
+
+// A toolbar image from disk, 38x38 with white as the transparent colour; a
+// blank image when the file cannot be read, so the buttons after it keep
+// their own pictures.
+wxBitmap loadToolbarImage(const std::string& file) {
+    const wxString path = wxString::Format("%s/config/toolbar/%s", wxString::FromUTF8(g_moduleDir),
+                                           quorvel::ui::gbkToUi(file));
+    wxImage image;
+    if (!file.empty() && wxFileExists(path) && image.LoadFile(path, wxBITMAP_TYPE_BMP) && image.IsOk()) {
+        if (image.GetWidth() != kImageSize || image.GetHeight() != kImageSize)
+            image.Rescale(kImageSize, kImageSize, wxIMAGE_QUALITY_HIGH);
+        image.SetMaskColour(255, 255, 255);
+        return wxBitmap(image);
+    }
+    wxImage blank(kImageSize, kImageSize);
+    blank.SetRGB(wxRect(0, 0, kImageSize, kImageSize), 255, 255, 255);
+    blank.SetMaskColour(255, 255, 255);
+    return wxBitmap(blank);
+}
+
+bool isViewModule(const EMModule* module) {
+    return module->menuNo == EMModule::kMenuDebug || module->menuNo == EMModule::kMenuDataPoint;
+}
+}  // namespace
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(CMainFrame, CMutiViewFrame)
+    EVT_TOOL_RANGE(CMainFrame::kFirstCommandId, CMainFrame::kLastCommandId, CMainFrame::OnCommand)
+    EVT_CLOSE(CMainFrame::OnClose)
+    EVT_COMMAND(CMainFrame::kTrayCallbackMessage, VINTREL_EVT_TRAY_NOTIFY, CMainFrame::OnTrayNotify)
+    EVT_TIMER(kStatusTimerId, CMainFrame::OnStatusTimer)
+wxEND_EVENT_TABLE()
+// clang-format on
+
+CMainFrame::CMainFrame(const ViewContext& context)
+    : CMutiViewFrame(nullptr, wxID_ANY, "Quorvel_Client", wxDefaultPosition, wxSize(1024, 768)),
+      m_context(context),
+      m_statusTimer(this, kStatusTimerId) {
+    CreateClient([&context](wxWindow* parent, wxWindowID id) -> CViewBase* {
+        return new CViewRealtime(parent, id, context);
+    });
+    BuildStatusBar();
+
+    // Only modules with a view get a button: a button without a view would
+    // shift About and Exit onto the wrong buttons.
+    std::vector<const EMModule*> modules;
+    for (const EMModule* module : EMRoleModule::getModulesByRole(context.roleId))
+        if (module && isViewModule(module)) modules.push_back(module);
+
+    BuildToolBar(modules);
+    AddView<CViewHistory>(context);
+    AddView<CViewStatistics>(context);
+    CreateModuleViews(modules);
+
+    for (CViewBase* view : m_views) view->InitialUpdate();
+    RecalcLayout();
+    UpdateStatusPanes();
+    m_statusTimer.Start(kStatusPeriodMs);
+}
+
+CMainFrame::~CMainFrame() { m_statusTimer.Stop(); }
+
+void CMainFrame::BuildStatusBar() {
+    m_statusbar = CreateStatusBar(kPaneCount, wxSTB_DEFAULT_STYLE, kStatusBarId);
+    const int widths[kPaneCount] = {-1, 60, 60, 60};
+    m_statusbar->SetStatusWidths(kPaneCount, widths);
+    m_statusbar->SetBackgroundColour(uiSettings().statusbarColour);
+    m_statusbar->SetForegroundColour(*wxWHITE);
+}
+
+void CMainFrame::BuildToolBar(const std::vector<const EMModule*>& modules) {
+    const UiSettings settings = uiSettings();
+    m_buttons.clear();
+    int commandId = kFirstCommandId;
+    for (int i = 0; i < 3; ++i)
+        m_buttons.push_back({commandId++, settings.buttonImages[static_cast<std::size_t>(i)],
+                             settings.buttonTips[static_cast<std::size_t>(i)]});
+    for (const EMModule* module : modules)
+        m_buttons.push_back({commandId++, module->menuPicFile, quorvel::ui::gbkToUi(module->name)});
+    for (int i = 3; i < 5; ++i)
+        m_buttons.push_back({commandId++, settings.buttonImages[static_cast<std::size_t>(i)],
+                             settings.buttonTips[static_cast<std::size_t>(i)]});
+
+    m_toolbar = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT | wxTB_TOP, kToolBarId);
+    m_toolbar->SetBackgroundColour(settings.toolbarColour);
+    m_toolbar->SetToolBitmapSize(wxSize(kImageSize, kImageSize));
+    for (const ToolbarButton& button : m_buttons)
+        m_toolbar->AddTool(button.commandId, wxString(), loadToolbarImage(button.imageFile), button.tip);
+    m_toolbar->Realize();
+}
+
+void CMainFrame::CreateModuleViews(const std::vector<const EMModule*>& modules) {
+    for (const EMModule* module : modules) {
+        if (module->menuNo == EMModule::kMenuDebug)
+            AddView<CViewDebug>(m_context);
+        else
+            AddView<CViewDataModify>(m_context);
+        // Counted even if creation failed, so the buttons keep their meaning.
+        ++m_moduleViewCount;
+    }
+}
+
+void CMainFrame::OnCommand(wxCommandEvent& event) {
+    const int k = event.GetId() - kFirstCommandId;
+    const int m = m_moduleViewCount;
+    if (k < 0) return;
+    if (k < m + 3) {
+        SwitchView(k);
+    } else if (k == m + 3) {
+        if (m_about)
+            m_about(this);
+        else
+            wxMessageBox(fromUtf8("Quorvel_Client(Version1.12)"), fromUtf8("关于 Quorvel_Client"),
+                         wxOK | wxICON_INFORMATION, this);
+    } else if (k == m + 4) {
+        // Posted, as a close request from the window manager would be.
+        CallAfter([this] { Close(); });
+    }
+}
+
+wxString CMainFrame::ExitPromptText() {
+    return fromUtf8("确定要退出吗?\n\n点击 \"是(Y)\" 程序退出\n点击 \"否(N)\" 隐藏至托盘");
+}
+
+wxString CMainFrame::NoTrayText() {
+    return fromUtf8("系统托盘不可用，窗口将保持显示。");
+}
+
+void CMainFrame::OnClose(wxCloseEvent& event) {
+    if (!event.CanVeto()) {
+        Destroy();
+        return;
+    }
+    const wxString caption = wxTheApp ? wxTheApp->GetAppDisplayName() : wxString("Quorvel_Client");
+    const int answer = wxMessageBox(ExitPromptText(), caption, wxYES_NO | wxICON_QUESTION, this);
+    if (answer == wxNO) {
+        event.Veto();
+        // Hiding without a tray icon would leave no way back to the window.
+        if (m_tray && m_tray->IsInTray())
+            Hide();
+        else
+            wxMessageBox(NoTrayText(), caption, wxOK | wxICON_INFORMATION, this);
+        return;
+    }
+    Destroy();
+}
+
+void CMainFrame::OnTrayNotify(wxCommandEvent& event) {
+    if (event.GetInt() == TrayMouse::LeftDoubleClick) Show(true);
+}
+
+void CMainFrame::OnStatusTimer(wxTimerEvent&) { UpdateStatusPanes(); }
+
+void CMainFrame::UpdateStatusPanes() {
+    if (!m_statusbar) return;
+    const bool connected = m_mqttClient && m_mqttClient->isConnected();
+    const wxString broker = fromUtf8(connected ? "MQTT服务器：已连接" : "MQTT服务器：未连接");
+    if (m_statusbar->GetStatusText(kPaneMessage) != broker) m_statusbar->SetStatusText(broker, kPaneMessage);
+    const struct {
+        int pane;
+        wxKeyCode key;
+        const char* text;
+    } indicators[] = {{kPaneCaps, WXK_CAPITAL, "CAP"}, {kPaneNum, WXK_NUMLOCK, "NUM"}, {kPaneScroll, WXK_SCROLL, "SCRL"}};
+    for (const auto& ind : indicators) {
+        const wxString text = wxGetKeyState(ind.key) ? wxString(ind.text) : wxString();
+        if (m_statusbar->GetStatusText(ind.pane) != text) m_statusbar->SetStatusText(text, ind.pane);
+    }
+}
