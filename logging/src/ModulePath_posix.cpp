@@ -40,7 +40,8 @@ std::string modulePathOf(const void* address)
         return {};
     // The loader names the main program by how it was started, not by
     // its file; its own link does.
-    if (map && map == mainProgramMap())
+    static const link_map* const mainMap = mainProgramMap();
+    if (map && map == mainMap)
         return ownExecutable();
     return info.dli_fname ? info.dli_fname : "";
 }
