@@ -18,8 +18,12 @@ void MysqlResultStream::start(soci::session& sql, const std::string& statement)
         mysql_free_result(result_);
         result_ = nullptr;
     }
-    auto* backend = dynamic_cast<soci::mysql_session_backend*>(sql.get_backend());
-    if (!backend || !backend->conn_)
+    // The back end's type information is not exported; its name tells it.
+    soci::details::session_backend* base = sql.get_backend();
+    if (!base || base->get_backend_name() != "mysql")
+        throw soci::soci_error("the session is not open on the MySQL back end");
+    auto* backend = static_cast<soci::mysql_session_backend*>(base);
+    if (!backend->conn_)
         throw soci::soci_error("the session is not open on the MySQL back end");
     conn_ = backend->conn_;
     if (mysql_real_query(conn_, statement.data(), statement.size()) != 0)

@@ -30,11 +30,15 @@
 
 namespace {
 
+// The tree this fixture was built from; QUORVEL_SOURCE_DIR when it moved.
 std::string sourceDir()
 {
+    std::string built = QUORVEL_TESTDB_SOURCE_DIR;
+    if (std::ifstream(built + "/demo/schema.sql"))
+        return built;
     if (const char* dir = std::getenv("QUORVEL_SOURCE_DIR"); dir && *dir)
         return dir;
-    return QUORVEL_TESTDB_SOURCE_DIR;
+    return built;
 }
 
 std::string readFile(const std::string& path)
@@ -47,31 +51,50 @@ std::string readFile(const std::string& path)
     return text.str();
 }
 
-// Statements of an SQL script: '--' comment lines dropped, split at a ';'
-// that ends a line (our scripts hold no such ';' inside a literal).
-std::vector<std::string> splitScript(const std::string& script)
+// Statements of an SQL script: '--' comment lines dropped, split at each ';'
+// outside quotes. In GBK text a byte from 0x81 up leads a two-byte
+// character whose second byte may look like a backslash or a quote.
+std::vector<std::string> splitScript(const std::string& script, bool gbk)
 {
-    std::vector<std::string> statements;
-    std::string current;
+    std::string text;
     std::istringstream lines(script);
     std::string line;
     while (std::getline(lines, line)) {
         std::size_t first = line.find_first_not_of(" \t\r");
-        if (first == std::string::npos || line.compare(first, 2, "--") == 0)
+        if (first != std::string::npos && line.compare(first, 2, "--") == 0)
             continue;
-        std::size_t last = line.find_last_not_of(" \t\r");
-        current += line.substr(0, last + 1);
-        if (line[last] == ';') {
-            current.pop_back();
+        text += line;
+        text += '\n';
+    }
+    std::vector<std::string> statements;
+    std::string current;
+    char quote = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (quote) {
+            current += c;
+            if (gbk && static_cast<unsigned char>(c) >= 0x81 && i + 1 < text.size()) {
+                current += text[++i];
+            } else if (c == '\\' && quote != '`' && i + 1 < text.size()) {
+                current += text[++i];
+            } else if (c == quote) {
+                quote = 0;
+            }
+        } else if (c == ';') {
             statements.push_back(current);
             current.clear();
         } else {
-            current += '\n';
+            if (c == '\'' || c == '"' || c == '`')
+                quote = c;
+            current += c;
         }
     }
-    if (current.find_first_not_of(" \t\r\n") != std::string::npos)
-        statements.push_back(current);
-    return statements;
+    statements.push_back(current);
+    std::vector<std::string> nonEmpty;
+    for (std::string& statement : statements)
+        if (statement.find_first_not_of(" \t\r\n") != std::string::npos)
+            nonEmpty.push_back(std::move(statement));
+    return nonEmpty;
 }
 
 std::string uniqueName()
@@ -85,9 +108,9 @@ std::string uniqueName()
     return name.str();
 }
 
-void runScript(soci::session& sql, const std::string& script)
+void runScript(soci::session& sql, const std::string& script, bool gbk)
 {
-    for (const std::string& statement : splitScript(script))
+    for (const std::string& statement : splitScript(script, gbk))
         sql << statement;
 }
 
@@ -164,13 +187,13 @@ std::unique_ptr<soci::session> TestDatabase::openSession() const
 void TestDatabase::execute(const std::string& sql)
 {
     auto session = openSession();
-    runScript(*session, sql);
+    runScript(*session, sql, true);
 }
 
 void TestDatabase::executeUtf8(const std::string& sql)
 {
     soci::session session(soci::mysql, serverParameters() + " db=" + name_ + " charset=utf8mb4");
-    runScript(session, sql);
+    runScript(session, sql, false);
 }
 
 bool TestDatabase::openPool()
