@@ -1,0 +1,29 @@
+// Command line of the gateway simulator; every value defaults to the
+// service environment (QUORVEL_MQTT_*, QUORVEL_DB_*) where one is set.
+#pragma once
+
+#include <string>
+
+struct GatewayOptions {
+    std::string mqttHost = "127.0.0.1";
+    int mqttPort = 6002;
+    std::string mqttUser = "tzmk";
+    std::string mqttPassword;
+    std::string dbHost = "127.0.0.1";
+    int dbPort = 3306;
+    std::string dbUser = "root";
+    std::string dbPassword;
+    std::string dbName = "quor";
+    int periodMs = 3000;        // how often a channel may go offline
+    int minDownMs = 5000;       // how long it stays offline
+    int maxDownMs = 15000;
+    int heartbeatMs = 10000;    // every channel's state published again
+    int durationS = 0;          // 0: until SIGINT/SIGTERM
+    unsigned seed = 0;          // 0: from the clock
+};
+
+// Parses argv over the environment's defaults. False (with a message in
+// `error`) for an unknown option or a bad number; `help` set for --help.
+bool parseGatewayOptions(int argc, char** argv, GatewayOptions& options, bool& help, std::string& error);
+
+extern const char* const kGatewayUsage;
