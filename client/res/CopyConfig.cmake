@@ -1,0 +1,14 @@
+# Copies the program's settings (res/config/*) and toolbar pictures
+# (res/toolbar/*.bmp) into the config folder beside the program. Settings
+# already there are kept: an edited WorkParam.xml is not overwritten.
+file(GLOB settings LIST_DIRECTORIES false ${SRC}/config/*)
+foreach(f ${settings})
+  get_filename_component(name ${f} NAME)
+  if(NOT EXISTS ${DST}/${name})
+    file(COPY ${f} DESTINATION ${DST})
+  endif()
+endforeach()
+file(GLOB pictures ${SRC}/toolbar/*.bmp)
+if(pictures)
+  file(COPY ${pictures} DESTINATION ${DST}/toolbar)
+endif()
