@@ -124,3 +124,182 @@ CREATE TABLE em_user_device (
   device VARCHAR(64) NULL,
   PRIMARY KEY (id)
 ) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+-- ---- data tables of the demo site ----
+-- One table per data group: DataTime plus one column per item (the items'
+-- c2), indexed on DataTime. Written by `quorvel_datagen --data-tables`;
+-- data_dev03_minute is the benchmark group (loaded with --large).
+CREATE TABLE data_dev01_1 (
+  DataTime DATETIME NOT NULL,
+  outlet_pressure DOUBLE NULL,
+  flow DOUBLE NULL,
+  motor_current DOUBLE NULL,
+  pump_state INT NULL,
+  run_hours BIGINT NULL,
+  KEY idx_data_dev01_1_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev01_2 (
+  DataTime DATETIME NOT NULL,
+  pool_level DOUBLE NULL,
+  water_temp DOUBLE NULL,
+  alarm VARCHAR(64) NULL,
+  KEY idx_data_dev01_2_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev01_3 (
+  DataTime DATETIME NOT NULL,
+  active_power DOUBLE NULL,
+  energy BIGINT NULL,
+  power_factor DOUBLE NULL,
+  KEY idx_data_dev01_3_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev02_1 (
+  DataTime DATETIME NOT NULL,
+  outlet_pressure DOUBLE NULL,
+  flow DOUBLE NULL,
+  motor_current DOUBLE NULL,
+  pump_state INT NULL,
+  run_hours BIGINT NULL,
+  KEY idx_data_dev02_1_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev02_2 (
+  DataTime DATETIME NOT NULL,
+  pool_level DOUBLE NULL,
+  water_temp DOUBLE NULL,
+  alarm VARCHAR(64) NULL,
+  KEY idx_data_dev02_2_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev02_3 (
+  DataTime DATETIME NOT NULL,
+  active_power DOUBLE NULL,
+  energy BIGINT NULL,
+  power_factor DOUBLE NULL,
+  KEY idx_data_dev02_3_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev03_1 (
+  DataTime DATETIME NOT NULL,
+  air_temp DOUBLE NULL,
+  humidity DOUBLE NULL,
+  pressure DOUBLE NULL,
+  wind_speed DOUBLE NULL,
+  wind_dir INT NULL,
+  rain DOUBLE NULL,
+  weather VARCHAR(64) NULL,
+  illuminance DOUBLE NULL,
+  KEY idx_data_dev03_1_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev03_2 (
+  DataTime DATETIME NOT NULL,
+  battery DOUBLE NULL,
+  box_temp DOUBLE NULL,
+  signal_ok INT NULL,
+  KEY idx_data_dev03_2_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev04_1 (
+  DataTime DATETIME NOT NULL,
+  ph DOUBLE NULL,
+  dissolved_o2 DOUBLE NULL,
+  turbidity DOUBLE NULL,
+  conductivity DOUBLE NULL,
+  water_temp DOUBLE NULL,
+  chlorine DOUBLE NULL,
+  KEY idx_data_dev04_1_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev04_2 (
+  DataTime DATETIME NOT NULL,
+  battery DOUBLE NULL,
+  sampling VARCHAR(64) NULL,
+  door INT NULL,
+  KEY idx_data_dev04_2_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev05_1 (
+  DataTime DATETIME NOT NULL,
+  ua DOUBLE NULL,
+  ub DOUBLE NULL,
+  uc DOUBLE NULL,
+  ia DOUBLE NULL,
+  power DOUBLE NULL,
+  frequency DOUBLE NULL,
+  KEY idx_data_dev05_1_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev05_2 (
+  DataTime DATETIME NOT NULL,
+  room_temp DOUBLE NULL,
+  room_humidity DOUBLE NULL,
+  door INT NULL,
+  KEY idx_data_dev05_2_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev06_1 (
+  DataTime DATETIME NOT NULL,
+  ua DOUBLE NULL,
+  ub DOUBLE NULL,
+  uc DOUBLE NULL,
+  ia DOUBLE NULL,
+  power DOUBLE NULL,
+  frequency DOUBLE NULL,
+  KEY idx_data_dev06_1_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev06_2 (
+  DataTime DATETIME NOT NULL,
+  room_temp DOUBLE NULL,
+  room_humidity DOUBLE NULL,
+  door INT NULL,
+  KEY idx_data_dev06_2_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev07_1 (
+  DataTime DATETIME NOT NULL,
+  level DOUBLE NULL,
+  inlet_valve INT NULL,
+  outflow DOUBLE NULL,
+  KEY idx_data_dev07_1_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev07_2 (
+  DataTime DATETIME NOT NULL,
+  chlorine DOUBLE NULL,
+  turbidity DOUBLE NULL,
+  remark VARCHAR(64) NULL,
+  KEY idx_data_dev07_2_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev08_1 (
+  DataTime DATETIME NOT NULL,
+  level DOUBLE NULL,
+  inlet_valve INT NULL,
+  outflow DOUBLE NULL,
+  KEY idx_data_dev08_1_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev08_2 (
+  DataTime DATETIME NOT NULL,
+  chlorine DOUBLE NULL,
+  turbidity DOUBLE NULL,
+  remark VARCHAR(64) NULL,
+  KEY idx_data_dev08_2_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+
+CREATE TABLE data_dev03_minute (
+  DataTime DATETIME NOT NULL,
+  air_temp DOUBLE NULL,
+  humidity DOUBLE NULL,
+  pressure DOUBLE NULL,
+  wind_speed DOUBLE NULL,
+  gust DOUBLE NULL,
+  rain DOUBLE NULL,
+  illuminance DOUBLE NULL,
+  soil_temp DOUBLE NULL,
+  KEY idx_data_dev03_minute_time (DataTime)
+) ENGINE=InnoDB DEFAULT CHARSET=gbk;

@@ -38,7 +38,7 @@ class session;
 class TestDatabase {
 public:
     struct Options {
-        bool loadSchema = true;  // demo/schema.sql
+        bool loadSchema = true;  // the em_* tables of demo/schema.sql
         bool seed = false;       // seed.sql (implies the schema)
     };
 
