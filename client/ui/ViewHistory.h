@@ -1,16 +1,20 @@
 #pragma once
-// The history view (history of a device's data groups; template 319).
-// Placeholder until the view itself lands: a real, empty view of its class.
+// The history view (view 1 of the main frame; template 319): every row of a
+// data group in a time range, as a table or as curves, exportable to .xls.
+#include "ui/ViewQueryBase.h"
 
-#include "ui/ViewBase.h"
-
-class CViewHistory : public CViewBase {
+class CViewHistory : public CViewQueryBase {
 public:
     // The main frame creates it as: new CViewHistory(frame, id, context).
-    // parent: the main frame; id: child-window id chosen by the frame;
-    // context: the logged-in user (ViewContext in ViewBase.h).
     CViewHistory(wxWindow* parent, wxWindowID id, const ViewContext& context);
     ~CViewHistory() override;
 
     static constexpr int kTemplateId = 319;
+    static constexpr int IDC_QUERY = 1;  // the template's default button
+
+protected:
+    quorvel::ui::SeriesKind CurrentKind() const override;
+    QueryWork MakeQuery(const quorvel::ui::SeriesKind& kind) const override;
+    std::string ExportFileName(const std::string& deviceUtf8, const std::string& groupUtf8, std::time_t start,
+                               std::time_t end) const override;
 };
