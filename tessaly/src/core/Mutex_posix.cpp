@@ -2,6 +2,9 @@
 
 #include <pthread.h>
 
+#include <cerrno>
+#include <cstdint>
+
 #include "core/internal/Clock.h"
 
 namespace tessaly::core {
@@ -31,9 +34,28 @@ bool Mutex::lock(int timeout)
         return pthread_mutex_lock(&impl_->mutex) == 0;
     if (timeout == 0)
         return tryLock();
-    // Monotonic deadline, so a wall-clock jump neither shortens nor stretches the wait.
-    timespec deadline = internal::monotonicDeadline(timeout);
-    return pthread_mutex_clocklock(&impl_->mutex, CLOCK_MONOTONIC, &deadline) == 0;
+    // The limit is kept on the monotonic clock; each attempt waits at most a
+    // short slice against the wall clock, so a wall-clock jump can neither
+    // cut the wait short nor stretch it by more than one slice.
+    const std::int64_t end = internal::tickMillis() + timeout;
+    for (;;) {
+        const std::int64_t left = end - internal::tickMillis();
+        if (left <= 0)
+            return tryLock();
+        const int slice = left < 50 ? static_cast<int>(left) : 50;
+        timespec deadline;
+        clock_gettime(CLOCK_REALTIME, &deadline);
+        deadline.tv_nsec += long(slice) * 1000000L;
+        if (deadline.tv_nsec >= 1000000000L) {
+            deadline.tv_sec += 1;
+            deadline.tv_nsec -= 1000000000L;
+        }
+        const int rc = pthread_mutex_timedlock(&impl_->mutex, &deadline);
+        if (rc == 0)
+            return true;
+        if (rc != ETIMEDOUT)
+            return false;
+    }
 }
 
 void Mutex::unlock()

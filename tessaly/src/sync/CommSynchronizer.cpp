@@ -47,6 +47,9 @@ CommSynchronizer::~CommSynchronizer()
 
 void CommSynchronizer::setCommHandler(CommHandler* handler)
 {
+    // Under the lock: once this returns, the send thread no longer uses the
+    // previous transport, so the application may destroy it.
+    ScopedLock<Mutex> guard(lock_);
     handler_.store(handler);
 }
 

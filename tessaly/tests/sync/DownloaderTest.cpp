@@ -64,6 +64,8 @@ struct Line {
         sync.setCommHandler(&transport);
         logger.start();
     }
+    // Detach the transport before it is destroyed: the send thread runs on.
+    ~Line() { sync.setCommHandler(nullptr); }
     PtyPair pty;
     CommSynchronizer sync;
     SimulatedLogger logger;

@@ -22,6 +22,7 @@ public:
     CommSynchronizer(const CommSynchronizer&) = delete;
     CommSynchronizer& operator=(const CommSynchronizer&) = delete;
 
+    // Waits for a send in progress; afterwards the old transport is unused.
     void setCommHandler(CommHandler* handler);
     // Queues one command; false when another is still pending (or the
     // command is empty). The command waits until the line is free.
