@@ -36,15 +36,18 @@ void CItemWnd::SetItems(const IndexCaptions& items, const std::vector<Colour>& c
     for (int i = 0; i < n; ++i) {
         const LegendCell cell = legendCell(i, width, scroll_);
         const int plot = items[static_cast<std::size_t>(i)].first;
-        auto* swatch = new CButtonST(this, nextSwatchId_++, wxString(),
+        auto* swatch = new CButtonST(this, wxID_ANY, wxString(),
                                      wxPoint(cell.swatch.left, cell.swatch.top),
                                      wxSize(cell.swatch.width(), cell.swatch.height()), false, wxBORDER_NONE);
         swatch->SetBackgroundColours(static_cast<std::size_t>(i) < colours.size() ? colours[static_cast<std::size_t>(i)]
                                                                                    : 0);
-        auto* check = new wxCheckBox(this, nextCheckId_++, wxString::FromUTF8(items[static_cast<std::size_t>(i)].second),
+        // '&' would be taken for a mnemonic marker.
+        wxString caption = wxString::FromUTF8(items[static_cast<std::size_t>(i)].second);
+        caption.Replace("&", "&&");
+        auto* check = new wxCheckBox(this, nextCheckId_++, caption,
                                      wxPoint(cell.text.left, cell.text.top),
                                      wxSize(cell.text.width(), cell.text.height()));
-        check->SetToolTip(check->GetLabel());  // long captions stay readable
+        check->SetToolTip(wxString::FromUTF8(items[static_cast<std::size_t>(i)].second));  // long captions stay readable
         if (i == 0) check->SetValue(true);
         const std::size_t entry = static_cast<std::size_t>(i);
         check->Bind(wxEVT_CHECKBOX, [this, plot](wxCommandEvent&) { engine_.toggleSeries(plot); });

@@ -41,8 +41,9 @@ private:
     std::vector<int> plotIndexes_;
     int rows_ = 0;
     int scroll_ = 0;
+    // Check boxes are numbered from 0x4000; swatches take automatic ids
+    // (window ids stop below 32767, so 0x8000 + i cannot be used).
     int nextCheckId_ = 0x4000;
-    int nextSwatchId_ = 0x8000;
 };
 
 }  // namespace curvella
