@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -284,7 +285,7 @@ bool File::list(FileFilter* filter, const String& pattern, std::vector<String>* 
     std::vector<String> foundFolders;
     while (dirent* e = ::readdir(dir)) {
         const String name(e->d_name);
-        if (name == "." || name == "..")
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
             continue;
         if (!String::matchesWildcard(name.text(), effective.text()))
             continue;
