@@ -26,7 +26,7 @@ set -a
 set +a
 
 if [ -x demo/load-demo.sh ]; then
-  bash demo/load-demo.sh
+  QUORVEL_BUILD_DIR="$BUILD" bash demo/load-demo.sh
   say "demo database \"quor\" ready on 127.0.0.1:$QUORVEL_DB_PORT"
 else
   say "no demo data loader yet: the database is empty"
