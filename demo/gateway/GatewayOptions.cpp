@@ -5,7 +5,7 @@
 
 const char* const kGatewayUsage =
     "usage: quorvel_gateway [options]\n"
-    "  --mqtt-host H --mqtt-port P --mqtt-user U --mqtt-password W\n"
+    "  --mqtt HOST:PORT (or --mqtt-host H --mqtt-port P) --mqtt-user U --mqtt-password W\n"
     "  --db-host H --db-port P --db-user U --db-password W --db-name NAME (default quor)\n"
     "  --period-ms N      how often a channel may go offline (3000)\n"
     "  --down-ms MIN:MAX  how long it stays offline (5000:15000)\n"
@@ -67,7 +67,14 @@ bool parseGatewayOptions(int argc, char** argv, GatewayOptions& o, bool& help, s
         }
         const char* value = argv[++i];
         bool ok = true;
-        if (arg == "--mqtt-host") {
+        if (arg == "--mqtt") {
+            const char* colon = std::strrchr(value, ':');
+            ok = colon != nullptr && colon != value;
+            if (ok) {
+                o.mqttHost.assign(value, colon);
+                ok = toInt(colon + 1, o.mqttPort);
+            }
+        } else if (arg == "--mqtt-host") {
             o.mqttHost = value;
         } else if (arg == "--mqtt-port") {
             ok = toInt(value, o.mqttPort);

@@ -40,9 +40,16 @@ TEST(GatewayOptions, CommandLineOverridesTheEnvironment) {
     EXPECT_EQ(o.maxDownMs, 200);
     EXPECT_EQ(o.seed, 7u);
 
+    const char* combined[] = {"gw", "--mqtt", "10.0.0.5:6002"};
+    GatewayOptions c;
+    ASSERT_TRUE(parseGatewayOptions(3, const_cast<char**>(combined), c, help, error)) << error;
+    EXPECT_EQ(c.mqttHost, "10.0.0.5");
+    EXPECT_EQ(c.mqttPort, 6002);
+
     for (std::vector<const char*> bad : {std::vector<const char*>{"gw", "--bogus", "1"}, {"gw", "--mqtt-port"},
                                          {"gw", "--mqtt-port", "12x"}, {"gw", "--down-ms", "300:100"},
-                                         {"gw", "--period-ms", "0"}, {"gw", "--db-port", "-5"}}) {
+                                         {"gw", "--period-ms", "0"}, {"gw", "--db-port", "-5"},
+                                         {"gw", "--mqtt", "nohostport"}, {"gw", "--mqtt", ":6002"}}) {
         GatewayOptions b;
         EXPECT_FALSE(parseGatewayOptions(static_cast<int>(bad.size()), const_cast<char**>(bad.data()), b, help, error))
             << bad[1];
