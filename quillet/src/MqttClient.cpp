@@ -18,7 +18,9 @@ namespace {
 constexpr int kKeepAliveSeconds = 30;
 constexpr std::chrono::milliseconds kReconnectDelayMin{1000};
 constexpr std::chrono::milliseconds kReconnectDelayMax{8000};
-constexpr int kLoopTimeoutMs = 500;  // longest wait before the stop flag is seen
+constexpr int kLoopTimeoutMs = 500;
+constexpr std::chrono::seconds kConnectTimeout{10};
+using Clock = std::chrono::steady_clock;  // longest wait before the stop flag is seen
 constexpr int kDefaultPort = 1883;
 
 std::once_flag g_libInit;
@@ -175,15 +177,22 @@ private:
         std::chrono::milliseconds delay = kReconnectDelayMin;
         while (!stopRequested()) {
             sessionEstablished_ = false;
-            if (mosquitto_connect(mosq_, host_.c_str(), port_, kKeepAliveSeconds) == MOSQ_ERR_SUCCESS) {
+            // Non-blocking TCP connect, so stop() is never stuck behind an
+            // unreachable host; the loop completes it.
+            const auto attemptStart = Clock::now();
+            if (mosquitto_connect_async(mosq_, host_.c_str(), port_, kKeepAliveSeconds) == MOSQ_ERR_SUCCESS) {
                 while (mosquitto_loop(mosq_, kLoopTimeoutMs, 1) == MOSQ_ERR_SUCCESS) {
                     if (stopRequested()) {
                         // Let the DISCONNECT that stop() queued go out.
                         mosquitto_loop(mosq_, 50, 1);
                         break;
                     }
+                    if (!connected_ && Clock::now() - attemptStart > kConnectTimeout) {
+                        break;  // no CONNACK (e.g. SYN dropped): start over
+                    }
                 }
             }
+            mosquitto_disconnect(mosq_);  // closes a half-open socket before the next attempt
             connected_ = false;
             if (sessionEstablished_) {
                 delay = kReconnectDelayMin;  // it worked once: start over quickly

@@ -81,3 +81,16 @@ TEST(MqttReconnect, StopWhileTheBrokerIsAwayReturnsPromptly) {
     client->stop();
     EXPECT_LT(std::chrono::steady_clock::now() - begin, 2s);
 }
+
+TEST(MqttReconnect, StopWithAnUnreachableHostReturnsPromptly) {
+    // A black-holed address: the TCP connect never completes (or fails at
+    // once without a route); either way stop() must not wait for it.
+    RecordingHandler handler;
+    std::unique_ptr<MqttClient> client(MqttClient::create(&handler, "10.255.255.1:1883"));
+    ASSERT_TRUE(client->connect("u", "p"));
+    std::this_thread::sleep_for(700ms);
+    EXPECT_FALSE(client->isConnected());
+    auto begin = std::chrono::steady_clock::now();
+    client->stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, 2s);
+}
