@@ -172,7 +172,8 @@ void CViewQueryBase::OnInitialUpdate()
     Layout();
     const wxRect r = ResultRect();
     m_list->SetSize(r);
-    if (m_plot) {
+    // A data-group change above has already given the plot its window.
+    if (m_plot && !m_plotHasWindow) {
         m_plot->CreateWnd(this, r.GetLeft(), r.GetTop(), r.GetRight() + 1, r.GetBottom() + 1);
         m_plot->HideWnd();
     }
@@ -242,7 +243,10 @@ void CViewQueryBase::OnGroupChanged()
     m_list->DeleteAllColumns();
 
     const quorvel::ui::SeriesKind kind = CurrentKind();
-    std::vector<CLineColorListCtrl::ColumnDesc> columns{{0, "DataTime", 120}};
+    // 120 pixels fit the time label in the original dialog font; a larger
+    // desktop font gets the room the label needs.
+    const int timeWidth = std::max(120, m_list->GetTextExtent("2019-12-31 23:59:59").x + 16);
+    std::vector<CLineColorListCtrl::ColumnDesc> columns{{0, "DataTime", timeWidth}};
     int index = 1;
     for (EMDeviceGroupItem* item : EMDeviceGroupItem::getByGroup(group->id)) {
         columns.push_back({index++, quorvel::ui::gbkToUi(item->c4), 100});
@@ -262,8 +266,10 @@ void CViewQueryBase::OnGroupChanged()
 void CViewQueryBase::ReplacePlot()
 {
     m_plot.reset(plotFactory().create());
+    m_plotHasWindow = false;
     if (!m_plot)
         return;
+    m_plotHasWindow = true;
     const wxRect r = ResultRect();
     m_plot->CreateWnd(this, r.GetLeft(), r.GetTop(), r.GetRight() + 1, r.GetBottom() + 1);
     m_plot->HideWnd();
@@ -433,7 +439,13 @@ void CViewQueryBase::Export()
                         wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (dialog.ShowModal() != wxID_OK)
         return;
+    // GTK reads the path from its chooser; the chosen folder and name are
+    // kept by the dialog too when the chooser has none to give.
     wxString path = dialog.GetPath();
+    if (path.empty() && !dialog.GetFilename().empty())
+        path = wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
+    if (path.empty())
+        return;
     if (wxFileName(path).GetExt().empty())
         path += ".xls";  // the default extension
 

@@ -144,6 +144,7 @@ private:
     wxString m_queryCaption;
 
     std::unique_ptr<CoordsSysEngine, PlotRelease> m_plot;
+    bool m_plotHasWindow = false;
     int m_mode = 0;  // 0 table shown, 1 curves shown
     bool m_plotPrepared = false;
     std::shared_ptr<const DataRows> m_result;

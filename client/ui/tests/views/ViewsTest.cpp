@@ -1,0 +1,512 @@
+// The history and statistics views in real windows (Xvfb) against a fresh
+// test database; exported files are read back through freexl.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+
+#include <wx/filedlg.h>
+#include <wx/frame.h>
+#include <wx/msgdlg.h>
+#include <wx/radiobut.h>
+#include <wx/sizer.h>
+#include <wx/testing.h>
+
+#include "RecordingPlot.h"
+#include "TempDir.h"
+#include "TestDatabase.h"
+#include "ViewsTestApp.h"
+#include "XlsReadBack.h"
+#include "ui/PickerTime.h"
+#include "ui/ResultList.h"
+#include "ui/TimePickerText.h"
+#include "ui/ViewHistory.h"
+#include "ui/ViewStatistics.h"
+
+using quorvel::ui::PointTime;
+using xl::test::ReadCell;
+
+namespace {
+
+// The user of these tests owns device "站/一" (a name no file name may hold
+// as it stands) with a group of items A (number), B (text), C (64-bit
+// number) and a group of only a type-0 and a text item.
+const char* kSiteSql = R"SQL(
+INSERT INTO em_user (id, name, address, phone, login_name, password, role) VALUES
+  ('u9', '测试', '', '', 'viewer', 'x', 'r2');
+INSERT INTO em_device (id, name, address, platform_address, area_code, dev_type, passageway, enable, longitude, latitude) VALUES
+  ('d9', '站/一', 9, 'pa09', '320100', 'logger', '7', 1, '', '');
+INSERT INTO em_user_device (id, user, device) VALUES ('ux1', 'u9', 'd9'), ('ux2', 'u9', 'd1');
+INSERT INTO em_device_group (id, group_name, collect_no, b0, b1, b2, b3, b4, c0, c1, c2, c3, c4, device) VALUES
+  ('ga', '组A', 1, 0, 1, 0, 0, 0, '', '', '', '', 'data_ga', 'd9'),
+  ('gp', '占位', 1, 0, 2, 0, 0, 0, '', '', '', '', 'data_gp', 'd9');
+INSERT INTO em_device_group_item (id, data_item, group_id, b0, b1, b2, b3, b4, c0, c1, c2, c3, c4, data_type) VALUES
+  ('ia', 'a', 'ga', 0, 0, 0, 1, 255, '', '', 'a', 'm', 'A', 3),
+  ('ib', 'b', 'ga', 0, 0, 0, 2, 65280, '', '', 'b', '', 'B', 100),
+  ('ic', 'c', 'ga', 0, 0, 0, 3, 16711680, '', '', 'c', 'kg', 'C', 1),
+  ('is', 's', 'gp', 0, 0, 0, 1, 255, '', '', 's', '', 'S', 0),
+  ('in', 'n', 'gp', 0, 0, 0, 2, 255, '', '', 'n', '', 'N', 100);
+CREATE TABLE data_ga (DataTime DATETIME NOT NULL, a DOUBLE NULL, b VARCHAR(64) NULL, c BIGINT NULL,
+  KEY idx_data_ga_time (DataTime)) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+INSERT INTO data_ga (DataTime, a, b, c) VALUES
+  ('2019-03-24 08:05:00', 1.5, 'ok', 10),
+  ('2019-03-24 08:35:00', 2.5, '文本', 20),
+  ('2019-03-25 09:00:00', 3.5, NULL, 30),
+  ('2019-04-02 12:00:00', 4.5, 'x', 40);
+INSERT INTO em_device_group (id, group_name, collect_no, b0, b1, b2, b3, b4, c0, c1, c2, c3, c4, device) VALUES
+  ('gb', '分钟数据', 1, 0, 3, 0, 0, 0, '', '', '', '', 'data_gb', 'd9');
+INSERT INTO em_device_group_item (id, data_item, group_id, b0, b1, b2, b3, b4, c0, c1, c2, c3, c4, data_type) VALUES
+  ('ib1', 'flow', 'gb', 0, 0, 0, 1, 255, '', '', 'flow', 'm3/h', '流量', 3),
+  ('ib2', 'level', 'gb', 0, 0, 0, 2, 16711680, '', '', 'level', 'm', '液位', 3);
+CREATE TABLE data_gb (DataTime DATETIME NOT NULL, flow DOUBLE NULL, level DOUBLE NULL,
+  KEY idx_data_gb_time (DataTime)) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+INSERT INTO data_gb (DataTime, flow, level)
+  SELECT '2019-03-01 00:00:00' + INTERVAL seq MINUTE, ROUND(50 + 30 * SIN(seq / 120), 2), ROUND(3 + (seq % 360) / 120, 2)
+  FROM seq_0_to_69999;
+CREATE TABLE data_gp (DataTime DATETIME NOT NULL, s INT NULL, n VARCHAR(64) NULL,
+  KEY idx_data_gp_time (DataTime)) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+INSERT INTO data_gp (DataTime, s, n) VALUES ('2019-03-24 08:00:00', 1, 'x'), ('2019-03-24 09:00:00', 2, 'y');
+)SQL";
+
+std::time_t local(int y, int mo, int d, int h, int mi, int s)
+{
+    struct tm t {};
+    t.tm_year = y - 1900;
+    t.tm_mon = mo - 1;
+    t.tm_mday = d;
+    t.tm_hour = h;
+    t.tm_min = mi;
+    t.tm_sec = s;
+    t.tm_isdst = -1;
+    return std::mktime(&t);
+}
+
+// <build>/tests/artifacts, beside this test program.
+std::string artifactsDir()
+{
+    const auto dir = std::filesystem::canonical("/proc/self/exe").parent_path() / "artifacts";
+    std::filesystem::create_directories(dir);
+    return dir.string();
+}
+
+void screenshot(const std::string& name)
+{
+    pumpFor(400);
+    const std::string path = artifactsDir() + "/" + name;
+    const std::string cmd = "import -window root '" + path + "' 2>/dev/null";
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << "screenshot " << path;
+}
+
+// The save dialog: remembers the proposed name, answers with a path.
+class ExpectSave : public wxExpectModalBase<wxFileDialog, ExpectSave> {
+public:
+    ExpectSave(const wxString& path, wxString* proposed, int answer = wxID_OK)
+        : m_path(path), m_proposed(proposed), m_answer(answer)
+    {
+    }
+
+protected:
+    int OnInvoked(wxFileDialog* dlg) const override
+    {
+        *m_proposed = dlg->GetFilename();
+        if (m_answer == wxID_OK)
+            dlg->SetPath(m_path);
+        return m_answer;
+    }
+
+private:
+    wxString m_path;
+    wxString* m_proposed;
+    int m_answer;
+};
+
+// A message box: remembers its text.
+class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage> {
+public:
+    explicit ExpectMessage(wxString* text) : m_text(text) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* dlg) const override
+    {
+        *m_text = dlg->GetMessage();
+        return wxID_OK;
+    }
+
+private:
+    wxString* m_text;
+};
+
+void failOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg)
+{
+    ADD_FAILURE() << "wx assertion at " << file << ":" << line << " in " << func << ": " << cond << " " << msg;
+}
+
+class ViewsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        wxSetAssertHandler(failOnAssert);
+        installRecordingPlots();
+        db_ = new TestDatabase(TestDatabase::Options{.seed = true});
+        db_->executeUtf8(kSiteSql);
+        ASSERT_TRUE(db_->openPool());
+    }
+    static void TearDownTestSuite()
+    {
+        delete db_;
+        db_ = nullptr;
+    }
+
+    void SetUp() override { plotLogs().clear(); }
+    void TearDown() override
+    {
+        if (frame_) {
+            frame_->Destroy();
+            pumpFor(50);
+        }
+    }
+
+    template <class View>
+    View* makeView()
+    {
+        frame_ = new wxFrame(nullptr, wxID_ANY, "views", wxDefaultPosition, wxSize(1240, 760));
+        auto* view = new View(frame_, wxID_ANY, ViewContext{"u9", "r2"});
+        auto* sizer = new wxBoxSizer(wxVERTICAL);
+        sizer->Add(view, 1, wxEXPAND);
+        frame_->SetSizer(sizer);
+        frame_->Show();
+        frame_->Layout();
+        view->InitialUpdate();
+        pumpFor(100);
+        return view;
+    }
+
+    static void setRange(CViewQueryBase* view, std::time_t start, std::time_t end)
+    {
+        view->GetStartPicker()->SetTime(start);
+        view->GetEndPicker()->SetTime(end);
+    }
+
+    static void runQuery(CViewQueryBase* view)
+    {
+        view->RunQuery();
+        ASSERT_TRUE(pumpUntil([&] { return !view->IsQueryRunning(); }, 20000)) << "query did not finish";
+        pumpFor(50);
+    }
+
+    static std::vector<std::string> columnTitles(CResultList* list)
+    {
+        std::vector<std::string> titles;
+        for (int c = 0; c < list->GetColumnCount(); ++c) {
+            wxListItem item;
+            item.SetMask(wxLIST_MASK_TEXT);
+            list->GetColumn(c, item);
+            titles.push_back(item.GetText().ToStdString(wxConvUTF8));
+        }
+        return titles;
+    }
+
+    static std::string cellText(CResultList* list, long row, long column)
+    {
+        return list->GetItemText(row, column).ToStdString(wxConvUTF8);
+    }
+
+    static TestDatabase* db_;
+    wxFrame* frame_ = nullptr;
+};
+
+TestDatabase* ViewsTest::db_ = nullptr;
+
+}  // namespace
+
+TEST_F(ViewsTest, FreshViewPickersShowAWeekUpToNow)
+{
+    const std::time_t before = std::time(nullptr);
+    auto* view = makeView<CViewHistory>();
+    const std::time_t after = std::time(nullptr);
+    const std::regex shape(R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2})");
+    const std::string startText = view->GetStartPicker()->GetValue().ToStdString();
+    const std::string endText = view->GetEndPicker()->GetValue().ToStdString();
+    EXPECT_TRUE(std::regex_match(startText, shape)) << startText;
+    EXPECT_TRUE(std::regex_match(endText, shape)) << endText;
+    const std::time_t start = view->GetStartPicker()->GetTime();
+    const std::time_t end = view->GetEndPicker()->GetTime();
+    EXPECT_GE(end, before);
+    EXPECT_LE(end, after);
+    EXPECT_EQ(end - start, 604800);
+    EXPECT_EQ(startText, quorvel::ui::pickerText(start));
+}
+
+TEST_F(ViewsTest, HistoryTableColumnsSeriesAndPointTimes)
+{
+    auto* view = makeView<CViewHistory>();
+    // First device and its first group are chosen at once.
+    EXPECT_EQ(columnTitles(view->GetResultList()), (std::vector<std::string>{"DataTime", "A", "B", "C"}));
+    ASSERT_FALSE(plotLogs().empty());
+    const PlotLog& plot = *plotLogs().back();
+    ASSERT_EQ(plot.series.size(), 2u);
+    EXPECT_EQ(plot.series[0].caption, "A");
+    EXPECT_EQ(plot.series[0].unit, "m");
+    EXPECT_EQ(plot.series[0].colour, 255);
+    EXPECT_EQ(plot.series[1].caption, "C");
+    EXPECT_EQ(plot.createWnd, 1);
+
+    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 26, 0, 0, 0));
+    runQuery(view);
+    CResultList* list = view->GetResultList();
+    ASSERT_EQ(list->GetItemCount(), 3);
+    EXPECT_EQ(cellText(list, 0, 0), "2019-3-24 08:05:00");
+    EXPECT_EQ(cellText(list, 0, 1), "1.5");
+    EXPECT_EQ(cellText(list, 0, 2), "ok");
+    EXPECT_EQ(cellText(list, 1, 2), "文本");
+    EXPECT_EQ(cellText(list, 2, 2), "");
+    EXPECT_EQ(cellText(list, 2, 3), "30");
+    ASSERT_EQ(plot.rows.size(), 3u);
+    EXPECT_EQ(plot.rows[0].time, (PointTime{2019, 3, 24, 8, 5, 0}));
+    EXPECT_EQ(plot.rows[0].values, (std::vector<double>{1.5, 10}));
+    EXPECT_EQ(plot.rows[2].values, (std::vector<double>{3.5, 30}));
+    EXPECT_EQ(plot.updateDatas, 1);
+
+    // Both ends of the range count.
+    setRange(view, local(2019, 3, 24, 8, 5, 0), local(2019, 3, 24, 8, 35, 0));
+    runQuery(view);
+    EXPECT_EQ(list->GetItemCount(), 2);
+
+    // A group change empties the table and starts a new plot.
+    view->SelectGroup(1);
+    EXPECT_EQ(list->GetItemCount(), 0);
+    EXPECT_EQ(columnTitles(list), (std::vector<std::string>{"DataTime", "S", "N"}));
+    ASSERT_GE(plotLogs().size(), 2u);
+    const PlotLog& second = *plotLogs().back();
+    EXPECT_NE(&second, &plot);
+    EXPECT_TRUE(plot.released);
+    EXPECT_EQ(second.createWnd, 1);
+    ASSERT_EQ(second.series.size(), 1u);  // history plots type-0 items
+    EXPECT_EQ(second.series[0].caption, "S");
+}
+
+TEST_F(ViewsTest, CurvesArePreparedOnceAndKeptAcrossGroupChanges)
+{
+    auto* view = makeView<CViewHistory>();
+    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 26, 0, 0, 0));
+    runQuery(view);
+    const PlotLog& first = *plotLogs().back();
+    EXPECT_EQ(first.initPlots, 0);
+    screenshot("history_table.png");
+
+    view->ShowCurves();
+    view->ShowCurves();
+    EXPECT_EQ(first.initPlots, 1);
+    EXPECT_EQ(view->GetMode(), 1);
+    EXPECT_FALSE(view->GetResultList()->IsShown());
+    screenshot("history_curves.png");
+
+    view->ShowTable();
+    EXPECT_EQ(view->GetMode(), 0);
+    EXPECT_TRUE(view->GetResultList()->IsShown());
+    view->ShowCurves();
+    EXPECT_EQ(first.initPlots, 1);
+    EXPECT_EQ(first.showWnd, 2);
+
+    // Once prepared, a new plot is prepared and shown at once.
+    view->SelectGroup(1);
+    const PlotLog& second = *plotLogs().back();
+    EXPECT_EQ(second.initPlots, 1);
+    EXPECT_EQ(second.showWnd, 1);
+    EXPECT_TRUE(view->IsPlotPrepared());
+}
+
+TEST_F(ViewsTest, HistoryExportWritesWhatTheTableShows)
+{
+    TempDir dir;
+    auto* view = makeView<CViewHistory>();
+    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 26, 0, 0, 0));
+
+    // Nothing to export before a query: no dialog at all.
+    view->Export();
+
+    runQuery(view);
+    const std::string path = dir.file("history.xls");
+    wxString proposed, message;
+    wxTEST_DIALOG(view->Export(), ExpectSave(wxString::FromUTF8(path), &proposed), ExpectMessage(&message));
+    EXPECT_EQ(proposed.ToStdString(wxConvUTF8), "站_一_组A_20190324000000-20190326000000_history.xls");
+    EXPECT_EQ(message.ToStdString(wxConvUTF8), "导出成功！");
+
+    std::string error;
+    auto book = xl::test::readXls(path, &error);
+    ASSERT_TRUE(book) << error;
+    ASSERT_EQ(book->sheets.size(), 1u);
+    const auto& s = book->sheets[0];
+    EXPECT_EQ(s.name, "Sheet1");
+    EXPECT_EQ(s.rows, 4u);
+    const char* header[] = {"DataTime", "A", "B", "C"};
+    for (unsigned c = 0; c < 4; ++c) {
+        ASSERT_NE(s.at(0, c), nullptr);
+        EXPECT_EQ(s.at(0, c)->text, header[c]);
+    }
+    ASSERT_NE(s.at(1, 0), nullptr);
+    EXPECT_EQ(s.at(1, 0)->kind, ReadCell::Text);
+    EXPECT_EQ(s.at(1, 0)->text, "2019-3-24 08:05:00");
+    EXPECT_EQ(s.at(1, 1)->kind, ReadCell::Number);
+    EXPECT_EQ(s.at(1, 1)->number, 1.5);
+    EXPECT_EQ(s.at(2, 2)->kind, ReadCell::Text);
+    EXPECT_EQ(s.at(2, 2)->text, "文本");
+    EXPECT_EQ(s.at(3, 3)->kind, ReadCell::Number);
+    EXPECT_EQ(s.at(3, 3)->number, 30);
+
+    // Cancelling the dialog writes nothing.
+    wxTEST_DIALOG(view->Export(), ExpectSave(wxString::FromUTF8(dir.file("no.xls")), &proposed, wxID_CANCEL));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("no.xls")));
+}
+
+TEST_F(ViewsTest, FailedExportSaysSoWithThePath)
+{
+    TempDir dir;
+    auto* view = makeView<CViewHistory>();
+    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 26, 0, 0, 0));
+    runQuery(view);
+    const std::string path = dir.file("gone/history.xls");
+    wxString proposed, message;
+    wxTEST_DIALOG(view->Export(), ExpectSave(wxString::FromUTF8(path), &proposed), ExpectMessage(&message));
+    const std::string text = message.ToStdString(wxConvUTF8);
+    EXPECT_EQ(text.find("导出成功"), std::string::npos) << text;
+    EXPECT_NE(text.find(path), std::string::npos) << text;
+    EXPECT_TRUE(dir.entries().empty());
+}
+
+TEST_F(ViewsTest, StatisticsLabelsAndPointTimesPerPeriod)
+{
+    auto* view = makeView<CViewStatistics>();
+    EXPECT_EQ(columnTitles(view->GetResultList()), (std::vector<std::string>{"DataTime", "A", "B", "C"}));
+    setRange(view, local(2019, 3, 1, 0, 0, 0), local(2019, 4, 30, 23, 59, 59));
+    CResultList* list = view->GetResultList();
+
+    runQuery(view);  // hourly, the initial choice
+    EXPECT_EQ(view->GetPeriod(), 0);
+    ASSERT_EQ(list->GetItemCount(), 3);
+    EXPECT_EQ(cellText(list, 0, 0), "2019-3-24 8:00:00");
+    EXPECT_EQ(cellText(list, 0, 1), "2");  // average of 1.5 and 2.5
+    EXPECT_EQ(cellText(list, 0, 2), "--");
+    const PlotLog* plot = plotLogs().back().get();
+    ASSERT_EQ(plot->rows.size(), 3u);
+    EXPECT_EQ(plot->rows[0].time, (PointTime{2019, 3, 24, 8, 0, 0}));
+    EXPECT_EQ(plot->rows[0].values, (std::vector<double>{2, 15}));
+    screenshot("statistics_table.png");
+
+    auto* day = dynamic_cast<wxRadioButton*>(view->FindWindow(CViewStatistics::IDC_DAY));
+    auto* month = dynamic_cast<wxRadioButton*>(view->FindWindow(CViewStatistics::IDC_MONTH));
+    ASSERT_TRUE(day && month);
+    day->SetValue(true);
+    runQuery(view);
+    EXPECT_EQ(view->GetPeriod(), 1);
+    ASSERT_EQ(list->GetItemCount(), 3);
+    EXPECT_EQ(cellText(list, 0, 0), "2019-3-24");
+    EXPECT_EQ(plot->rows.at(1).time, (PointTime{2019, 3, 25, 0, 0, 0}));
+
+    month->SetValue(true);
+    runQuery(view);
+    ASSERT_EQ(list->GetItemCount(), 2);
+    EXPECT_EQ(cellText(list, 0, 0), "2019-3");
+    EXPECT_EQ(cellText(list, 1, 0), "2019-4");
+    EXPECT_EQ(plot->rows.at(0).time, (PointTime{2019, 3, 15, 0, 0, 0}));
+    EXPECT_EQ(plot->rows.at(1).time, (PointTime{2019, 4, 15, 0, 0, 0}));
+
+    view->ShowCurves();
+    screenshot("statistics_curves.png");
+}
+
+TEST_F(ViewsTest, StatisticsExportNamesThePeriodOfTheLastRun)
+{
+    TempDir dir;
+    auto* view = makeView<CViewStatistics>();
+    setRange(view, local(2019, 3, 1, 0, 0, 0), local(2019, 3, 31, 23, 59, 59));
+    runQuery(view);  // hourly
+    dynamic_cast<wxRadioButton*>(view->FindWindow(CViewStatistics::IDC_DAY))->SetValue(true);  // not run
+
+    wxString proposed, message;
+    const std::string path = dir.file("stats.xls");
+    wxTEST_DIALOG(view->Export(), ExpectSave(wxString::FromUTF8(path), &proposed), ExpectMessage(&message));
+    EXPECT_EQ(proposed.ToStdString(wxConvUTF8), "站_一_组A_20190301000000-20190331235959_小时_statistics.xls");
+    EXPECT_EQ(message.ToStdString(wxConvUTF8), "导出成功！");
+
+    runQuery(view);  // now daily
+    wxTEST_DIALOG(view->Export(), ExpectSave(wxString::FromUTF8(path), &proposed), ExpectMessage(&message));
+    EXPECT_EQ(proposed.ToStdString(wxConvUTF8), "站_一_组A_20190301000000-20190331235959_日_statistics.xls");
+    auto book = xl::test::readXls(path);
+    ASSERT_TRUE(book);
+    const auto& s = book->sheets.at(0);
+    ASSERT_NE(s.at(1, 0), nullptr);
+    EXPECT_EQ(s.at(1, 0)->text, "2019-3-24");
+    EXPECT_EQ(s.at(1, 2)->kind, ReadCell::Text);  // text item: "--" as text
+    EXPECT_EQ(s.at(1, 2)->text, "--");
+}
+
+TEST_F(ViewsTest, StatisticsOfPlaceholderItemsHaveColumnsButNoCurves)
+{
+    TempDir dir;
+    auto* view = makeView<CViewStatistics>();
+    view->SelectGroup(1);
+    EXPECT_EQ(columnTitles(view->GetResultList()), (std::vector<std::string>{"DataTime", "S", "N"}));
+    EXPECT_TRUE(plotLogs().back()->series.empty());
+
+    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 24, 23, 0, 0));
+    runQuery(view);
+    CResultList* list = view->GetResultList();
+    ASSERT_EQ(list->GetItemCount(), 2);
+    EXPECT_EQ(cellText(list, 0, 1), "--");
+    EXPECT_EQ(cellText(list, 0, 2), "--");
+    for (const auto& row : plotLogs().back()->rows)
+        EXPECT_TRUE(row.values.empty());
+
+    wxString proposed, message;
+    const std::string path = dir.file("p.xls");
+    wxTEST_DIALOG(view->Export(), ExpectSave(wxString::FromUTF8(path), &proposed), ExpectMessage(&message));
+    auto book = xl::test::readXls(path);
+    ASSERT_TRUE(book);
+    const auto& s = book->sheets.at(0);
+    ASSERT_NE(s.at(1, 1), nullptr);
+    EXPECT_EQ(s.at(1, 1)->kind, ReadCell::Number);  // "--" of a type-0 item
+    EXPECT_EQ(s.at(1, 1)->number, 0);
+    EXPECT_EQ(s.at(1, 2)->kind, ReadCell::Text);
+}
+
+// 70 000 minute rows: the table shows them all at once, the curves draw the
+// last day, and the export continues on a second sheet without losing a row.
+TEST_F(ViewsTest, SeventyThousandRowsTableCurvesAndTwoSheets)
+{
+    TempDir dir;
+    auto* view = makeView<CViewHistory>();
+    view->SelectGroup(2);
+    EXPECT_EQ(columnTitles(view->GetResultList()), (std::vector<std::string>{"DataTime", "流量", "液位"}));
+    setRange(view, local(2019, 3, 1, 0, 0, 0), local(2019, 4, 30, 0, 0, 0));
+    runQuery(view);
+    CResultList* list = view->GetResultList();
+    ASSERT_EQ(list->GetItemCount(), 70000);
+    EXPECT_EQ(cellText(list, 69999, 0), "2019-4-18 14:39:00");
+    EXPECT_EQ(plotLogs().back()->rows.size(), 70000u);
+    screenshot("history_big_table.png");
+    view->ShowCurves();
+    screenshot("history_big_curves.png");
+
+    wxString proposed, message;
+    const std::string path = dir.file("big.xls");
+    wxTEST_DIALOG(view->Export(), ExpectSave(wxString::FromUTF8(path), &proposed), ExpectMessage(&message));
+    EXPECT_EQ(message.ToStdString(wxConvUTF8), "导出成功！");
+    auto book = xl::test::readXls(path);
+    ASSERT_TRUE(book);
+    ASSERT_EQ(book->sheets.size(), 2u);
+    EXPECT_EQ(book->sheets[0].name, "Sheet1");
+    EXPECT_EQ(book->sheets[1].name, "Sheet2");
+    EXPECT_EQ(book->sheets[0].rows + book->sheets[1].rows, 70000u + 2u);  // two header rows
+    const auto& second = book->sheets[1];
+    ASSERT_NE(second.at(0, 1), nullptr);
+    EXPECT_EQ(second.at(0, 1)->text, "流量");
+    ASSERT_NE(second.at(second.rows - 1, 0), nullptr);
+    EXPECT_EQ(second.at(second.rows - 1, 0)->text, "2019-4-18 14:39:00");
+    ASSERT_NE(second.at(1, 0), nullptr);
+    EXPECT_EQ(second.at(1, 0)->text, cellText(list, 65535, 0));
+}
+
+// The toolkit starts before the first test and stops after the last.
+static ::testing::Environment* const wxEnvironment = ::testing::AddGlobalTestEnvironment(new ViewsTestEnvironment);
