@@ -9,6 +9,11 @@
 
 namespace curvella {
 
+struct VerticalSpan {
+    int x = 0, top = 0, bottom = 0;
+    bool operator==(const VerticalSpan&) const = default;
+};
+
 enum class Pen {
     Axis,  // the context's ordinary pen (black, solid)
     Grid,  // dotted, grey (120, 120, 120)
@@ -24,6 +29,8 @@ public:
     virtual void text(Point p, const std::string& utf8) = 0;
     // Connected line through the points, solid, width 1.
     virtual void polyline(const std::vector<Point>& points, Colour colour) = 0;
+    // Vertical runs of pixels, both ends included, each one pixel wide.
+    virtual void spans(const std::vector<VerticalSpan>& runs, Colour colour) = 0;
     // Solid rectangle in one colour.
     virtual void bar(const Rect& r, Colour colour) = 0;
     // Everything drawn until clearClip stays inside r.

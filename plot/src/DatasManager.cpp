@@ -11,6 +11,7 @@ void RowStore::clear() {
     offsets_.assign(1, 0);
     values_.clear();
     ascending_ = true;
+    ++generation_;
 }
 
 void RowStore::append(std::int64_t time, const double* values, int count) {
@@ -18,6 +19,7 @@ void RowStore::append(std::int64_t time, const double* values, int count) {
     times_.push_back(time);
     if (values && count > 0) values_.insert(values_.end(), values, values + count);
     offsets_.push_back(values_.size());
+    ++generation_;
 }
 
 bool DatasManager::addRow(int year, int month, int day, int hour, int minute, int second, const double* values,

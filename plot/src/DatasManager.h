@@ -25,12 +25,15 @@ public:
     }
     // True while every row came at or after the one before it.
     bool ascending() const { return ascending_; }
+    // Changes whenever rows are added or dropped.
+    std::uint64_t generation() const { return generation_; }
 
 private:
     std::vector<std::int64_t> times_;
     std::vector<std::size_t> offsets_{0};
     std::vector<double> values_;
     bool ascending_ = true;
+    std::uint64_t generation_ = 0;
 };
 
 // A run of consecutive rows [begin, end) of a store.
@@ -43,6 +46,8 @@ public:
     std::int64_t time(std::size_t i) const { return store_->time(begin_ + i); }
     double value(std::size_t i, int k) const { return store_->value(begin_ + i, k); }
     int valueCount(std::size_t i) const { return store_->valueCount(begin_ + i); }
+    const RowStore* store() const { return store_; }
+    std::size_t begin() const { return begin_; }
 
 private:
     const RowStore* store_ = nullptr;

@@ -57,15 +57,17 @@ void paintAxisTicks(Canvas& c, const PlotGeometry& g, const AxisRecord& r, const
 class ColumnReducer {
 public:
     explicit ColumnReducer(std::vector<Point>& out) : out_(out) {}
-    void add(Point p) {
+    // Points of one column must come in row order; `row` orders the picks.
+    void add(Point p, std::size_t row) {
         if (n_ > 0 && p.x != x_) flush();
+        const Sample sample{p.y, row};
         if (n_ == 0) {
             x_ = p.x;
-            first_ = lo_ = hi_ = last_ = {p.y, 0};
+            first_ = lo_ = hi_ = last_ = sample;
         } else {
-            if (p.y < lo_.y) lo_ = {p.y, n_};
-            if (p.y > hi_.y) hi_ = {p.y, n_};
-            last_ = {p.y, n_};
+            if (p.y < lo_.y) lo_ = sample;
+            if (p.y > hi_.y) hi_ = sample;
+            last_ = sample;
         }
         ++n_;
     }
@@ -73,7 +75,7 @@ public:
         if (n_ == 0) return;
         Sample picks[4] = {first_, lo_, hi_, last_};
         std::sort(std::begin(picks), std::end(picks), [](const Sample& a, const Sample& b) { return a.i < b.i; });
-        int prev = -1;
+        std::size_t prev = static_cast<std::size_t>(-1);
         for (const Sample& s : picks) {
             if (s.i == prev) continue;
             out_.push_back({x_, s.y});
@@ -85,7 +87,7 @@ public:
 private:
     struct Sample {
         int y;
-        int i;
+        std::size_t i;
     };
     std::vector<Point>& out_;
     int x_ = 0, n_ = 0;
@@ -148,9 +150,48 @@ std::vector<Point> curvePoints(const PlotGeometry& g, std::int64_t windowStart, 
     }
     points.reserve(4 * static_cast<std::size_t>(g.W + 2));
     ColumnReducer reducer(points);
+    // Rows in time order fill the columns left to right: find where each
+    // column ends once, then only compare values inside it.
+    if (rows.store() && rows.store()->ascending()) {
+        std::size_t r = 0;
+        while (r < n) {
+            const int x = m.x(rows.time(r));
+            // Last row still in column x: rows are sorted, so search forward.
+            std::size_t lo = r + 1, hi = n;
+            while (lo < hi) {
+                const std::size_t mid = lo + (hi - lo) / 2;
+                if (m.x(rows.time(mid)) == x) lo = mid + 1; else hi = mid;
+            }
+            // Extremes in value space; pixels only for the picks.
+            std::size_t first = n, last = n, lowAt = n, highAt = n;
+            double low = 0, high = 0;
+            for (std::size_t i = r; i < lo; ++i) {
+                const double v = rows.value(i, s.plotIndex);
+                if (!std::isfinite(v)) continue;
+                if (first == n) {
+                    first = lowAt = highAt = i;
+                    low = high = v;
+                } else if (v < low) {
+                    low = v;
+                    lowAt = i;
+                } else if (v > high) {
+                    high = v;
+                    highAt = i;
+                }
+                last = i;
+            }
+            if (first != n) {
+                // Larger values sit higher on screen: the lowest pixel row is the highest value.
+                for (std::size_t i : {first, lowAt, highAt, last}) reducer.add({x, m.y(rows.value(i, s.plotIndex))}, i);
+            }
+            r = lo;
+        }
+        reducer.flush();
+        return points;
+    }
     for (std::size_t r = 0; r < n; ++r) {
         const double v = rows.value(r, s.plotIndex);
-        if (std::isfinite(v)) reducer.add({m.x(rows.time(r)), m.y(v)});
+        if (std::isfinite(v)) reducer.add({m.x(rows.time(r)), m.y(v)}, r);
     }
     reducer.flush();
     return points;
@@ -192,17 +233,70 @@ void paintBars(Canvas& c, const PlotGeometry& g, std::int64_t windowStart, std::
 
 }  // namespace
 
+CurveShape curveShape(const std::vector<Point>& p) {
+    CurveShape shape;
+    std::size_t i = 0;
+    while (i < p.size()) {
+        std::size_t j = i;
+        int lo = p[i].y, hi = p[i].y;
+        while (j + 1 < p.size() && p[j + 1].x == p[i].x) {
+            ++j;
+            lo = std::min(lo, p[j].y);
+            hi = std::max(hi, p[j].y);
+        }
+        shape.path.push_back(p[i]);
+        if (j > i) {
+            shape.path.push_back(p[j]);
+            if (j > i + 1) shape.runs.push_back({p[i].x, lo, hi});
+        }
+        i = j + 1;
+    }
+    return shape;
+}
+
+const CurveShape& CurveCache::shape(const PlotGeometry& g, std::int64_t windowStart, std::int64_t windowEnd,
+                                    const CurveSeries& s, const RowSpan& rows) {
+    const std::size_t k = static_cast<std::size_t>(std::max(s.plotIndex, 0));
+    if (entries_.size() <= k) entries_.resize(k + 1);
+    Entry& e = entries_[k];
+    const bool same = e.store == rows.store() && rows.store() && e.generation == rows.store()->generation() &&
+                      e.begin == rows.begin() && e.size == rows.size() && e.start == windowStart &&
+                      e.end == windowEnd && e.x0 == g.x0 && e.y0 == g.y0 && e.W == g.W && e.H == g.H &&
+                      e.bottom == s.record.bottom && e.top == s.record.top;
+    if (!same) {
+        ++misses_;
+        e.store = rows.store();
+        e.generation = rows.store() ? rows.store()->generation() : 0;
+        e.begin = rows.begin();
+        e.size = rows.size();
+        e.start = windowStart;
+        e.end = windowEnd;
+        e.x0 = g.x0;
+        e.y0 = g.y0;
+        e.W = g.W;
+        e.H = g.H;
+        e.bottom = s.record.bottom;
+        e.top = s.record.top;
+        e.shape = curveShape(curvePoints(g, windowStart, windowEnd, s, rows));
+    }
+    return e.shape;
+}
+
 void paintCurves(Canvas& c, const PlotGeometry& g, std::int64_t windowStart, std::int64_t windowEnd,
-                 const std::vector<CurveSeries>& series, const RowSpan& rows) {
+                 const std::vector<CurveSeries>& series, const RowSpan& rows, CurveCache* cache) {
     if (series.empty() || rows.empty()) return;
     c.clip(g.plot);
     for (const CurveSeries& s : series) {
         if (s.bar) {
             paintBars(c, g, windowStart, windowEnd, s, rows);
-        } else {
-            const std::vector<Point> points = curvePoints(g, windowStart, windowEnd, s, rows);
-            if (points.size() >= 2) c.polyline(points, s.colour);
+            continue;
         }
+        CurveShape local;
+        const CurveShape& shape =
+            cache ? cache->shape(g, windowStart, windowEnd, s, rows)
+                  : (local = curveShape(curvePoints(g, windowStart, windowEnd, s, rows)));
+        if (shape.path.size() >= 2) c.polyline(shape.path, s.colour);
+        if (!shape.runs.empty()) c.spans(shape.runs, s.colour);
     }
     c.clearClip();
 }

@@ -41,6 +41,14 @@ public:
         o.points = p;
         ops.push_back(o);
     }
+    void spans(const std::vector<VerticalSpan>& r, Colour c) override {
+        Op o = make("spans", {}, c);
+        for (const VerticalSpan& v : r) {
+            o.points.push_back({v.x, v.top});
+            o.points.push_back({v.x, v.bottom});
+        }
+        ops.push_back(o);
+    }
     void bar(const Rect& r, Colour c) override { ops.push_back(make("bar", r, c)); }
     void clip(const Rect& r) override { ops.push_back(make("clip", r)); }
     void clearClip() override { ops.push_back(make("unclip")); }
@@ -271,4 +279,44 @@ TEST(PlotPainterCurves, ManyRowsReduceToTheSamePixels) {
     const Coverage a = coverageOf(full), b = coverageOf(reduced);
     EXPECT_EQ(a.extent, b.extent);
     EXPECT_EQ(a.crossings, b.crossings);
+
+    // Drawn as a path without fold-backs plus one run per busy column, the
+    // covered pixels are still the same.
+    const CurveShape shape = curveShape(reduced);
+    Coverage c = coverageOf(shape.path);
+    for (const VerticalSpan& r : shape.runs) {
+        auto& e = c.extent.at(r.x);
+        e.first = std::min(e.first, r.top);
+        e.second = std::max(e.second, r.bottom);
+    }
+    EXPECT_EQ(c.extent, a.extent);
+    EXPECT_EQ(c.crossings, a.crossings);
+    for (std::size_t i = 2; i < shape.path.size(); ++i)  // never three points in one column
+        EXPECT_FALSE(shape.path[i].x == shape.path[i - 1].x && shape.path[i].x == shape.path[i - 2].x);
+}
+
+TEST(PlotPainterCurves, CacheRedrawsUnchangedWindowsWithoutWalkingRows) {
+    RowStore s;
+    for (int r = 0; r < 5000; ++r) {
+        const double v = r % 100;
+        s.append(r * 60, &v, 1);
+    }
+    const CurveSeries series = seriesOn(0, axis(100, 0));
+    CurveCache cache;
+    RecordingCanvas first, second;
+    paintCurves(first, g, 0, 5000 * 60, {series}, RowSpan(&s, 0, s.size()), &cache);
+    paintCurves(second, g, 0, 5000 * 60, {series}, RowSpan(&s, 0, s.size()), &cache);
+    EXPECT_EQ(cache.misses(), 1u);
+    ASSERT_EQ(first.ops.size(), second.ops.size());
+    EXPECT_EQ(first.of("polyline")[0].points, second.of("polyline")[0].points);
+    EXPECT_FALSE(first.of("spans").empty());
+    // New rows, another window or another axis invalidate it.
+    const double v = 5;
+    s.append(5000 * 60, &v, 1);
+    paintCurves(second, g, 0, 5000 * 60, {series}, RowSpan(&s, 0, s.size()), &cache);
+    EXPECT_EQ(cache.misses(), 2u);
+    paintCurves(second, g, 0, 4000 * 60, {series}, RowSpan(&s, 0, 4001), &cache);
+    EXPECT_EQ(cache.misses(), 3u);
+    paintCurves(second, g, 0, 4000 * 60, {seriesOn(0, axis(200, 0))}, RowSpan(&s, 0, 4001), &cache);
+    EXPECT_EQ(cache.misses(), 4u);
 }

@@ -186,7 +186,7 @@ void CPlotWnd::DrawCurves(std::int64_t windowStart, std::int64_t windowEnd, cons
                           const RowSpan& rows) {
     if (!dc_) return;
     WxCanvas c(*dc_);
-    paintCurves(c, layout_.geometry, windowStart, windowEnd, series, rows);
+    paintCurves(c, layout_.geometry, windowStart, windowEnd, series, rows, &curveCache_);
 }
 
 void CPlotWnd::SetLeftTitle(const std::string& caption, const std::string& unit) {

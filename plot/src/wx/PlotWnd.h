@@ -89,6 +89,7 @@ private:
     int nextButtonId_ = kFirstButtonId;
     PlotLayout layout_;
     wxDC* dc_ = nullptr;  // set while painting
+    CurveCache curveCache_;
     std::map<int, std::function<void()>> menuActions_;
     std::function<void(wxMenu&, const wxPoint&)> menuObserver_;
 };

@@ -13,6 +13,7 @@ public:
     void background(const Rect& r, Colour fill) override;
     void text(Point p, const std::string& utf8) override;
     void polyline(const std::vector<Point>& points, Colour colour) override;
+    void spans(const std::vector<VerticalSpan>& runs, Colour colour) override;
     void bar(const Rect& r, Colour colour) override;
     void clip(const Rect& r) override;
     void clearClip() override;

@@ -1,0 +1,211 @@
+// Redraw time of a plot window holding many rows against one holding few.
+//
+//   xvfb-run -a quorvel_bench_plot_draw
+//
+// Engine/*: the engine's redraw through the pixel geometry onto a canvas that
+// only counts (what a paint costs before the toolkit draws).
+// WindowRepaint/*: the real window painting into a 700x600 bitmap again.
+// WindowFirstPaint/*: the same with the curve cache dropped each time.
+// Page/*: one page back and forth in the year span (window cut, range
+// fitting, value axes and redraw), as a user paging sees it.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+#include <wx/app.h>
+#include <wx/bitmap.h>
+#include <wx/dcmemory.h>
+#include <wx/frame.h>
+#include <wx/init.h>
+
+#include "CoordsSys.h"
+#include "LocalTime.h"
+#include "PlotLayout.h"
+#include "PlotPainter.h"
+#include "PlotWnd.h"
+
+using namespace curvella;
+
+namespace {
+
+constexpr int kSeries = 8;
+constexpr std::int64_t kYearRows = 525600;
+
+class CountingCanvas : public Canvas {
+public:
+    void line(Point, Point, Pen) override { ++ops; }
+    void background(const Rect&, Colour) override { ++ops; }
+    void text(Point, const std::string&) override { ++ops; }
+    void polyline(const std::vector<Point>& p, Colour) override { points += p.size(); }
+    void spans(const std::vector<VerticalSpan>& r, Colour) override { ops += r.size(); }
+    void bar(const Rect&, Colour) override { ++ops; }
+    void clip(const Rect&) override {}
+    void clearClip() override {}
+    std::size_t ops = 0, points = 0;
+};
+
+// A window without a toolkit: draws onto the counting canvas.
+class HeadlessWindow : public DrawHandler {
+public:
+    explicit HeadlessWindow(CoordsSys& e) : engine_(e) {}
+    void Create(wxWindow*, int, int, int, int) override {}
+    void Move(int, int, int, int) override {}
+    void SetItems(const IndexCaptions&, const std::vector<Colour>&) override {}
+    void SetLeftColor(Colour) override {}
+    void SetRightColor(Colour) override {}
+    void PopupSpanMenu(const std::vector<std::string>&) override {}
+    void PopupLeftMenu(const IndexCaptions&) override {}
+    void PopupRightMenu(const IndexCaptions&) override {}
+    void DrawBackground() override { paintBackground(canvas, geometry); }
+    void DrawLeftAxis(const AxisRecord* r, const std::vector<std::string>& l) override {
+        paintLeftAxis(canvas, geometry, r, l);
+    }
+    void DrawRightAxis(const AxisRecord* r, const std::vector<std::string>& l) override {
+        paintRightAxis(canvas, geometry, r, l);
+    }
+    void DrawTimeAxis(int span, const std::vector<std::string>& l) override {
+        paintTimeAxis(canvas, geometry, span, l);
+    }
+    void DrawCurves(std::int64_t s, std::int64_t e, const std::vector<CurveSeries>& series,
+                    const RowSpan& rows) override {
+        paintCurves(canvas, geometry, s, e, series, rows, cached ? &cache : nullptr);
+    }
+    void SetLeftTitle(const std::string&, const std::string&) override {}
+    void SetRightTitle(const std::string&, const std::string&) override {}
+    void SetLeftLock(bool) override {}
+    void SetRightLock(bool) override {}
+    int SelectDate(const std::vector<std::string>&) override { return -1; }
+    void SetDateText(const std::string&) override {}
+    void HideLeftGroup() override {}
+    void ShowLeftGroup() override {}
+    void HideRightGroup() override {}
+    void ShowRightGroup() override {}
+    void SetSpanText(const std::string&) override {}
+    void HideWnd() override {}
+    void ShowWnd() override {}
+    void RequestRedraw() override { engine_.Redraw(); }
+
+    CountingCanvas canvas;
+    CurveCache cache;
+    bool cached = false;
+    PlotGeometry geometry = PlotLayout::compute(700, 600).geometry;
+
+private:
+    CoordsSys& engine_;
+};
+
+// `rows` rows spread evenly over 2014, every series shown, year span from
+// January: the window holds them all.
+void fill(CoordsSys& e, std::int64_t rows) {
+    for (int s = 0; s < kSeries; ++s) {
+        std::string caption = "S";
+        caption += std::to_string(s);
+        e.AddPlot(caption.c_str(), s % 2 ? "%" : "V", 0x202020 * (s + 1), 1000, 0, false, false);
+    }
+    const std::int64_t start = localTimeOrThrow(2014, 1, 1, 0, 0, 0);
+    const std::int64_t step = kYearRows * 60 / rows;
+    double v[kSeries];
+    for (std::int64_t r = 0; r < rows; ++r) {
+        for (int s = 0; s < kSeries; ++s) v[s] = 50 + 40 * std::sin(static_cast<double>(r) * 1e-3 * (s + 1)) + (r % 7);
+        e.addRowAt(start + r * step, v, kSeries);
+    }
+    e.InitPlots();
+    for (int s = 1; s < kSeries; ++s) e.toggleSeries(s);
+    e.changeSpan(kYearSpan);
+    while (e.xScale().windowStart() > start) e.previousPage();
+}
+
+void EngineRedraw(benchmark::State& state) {
+    HeadlessWindow* window = nullptr;
+    CoordsSys engine([&](CoordsSys& e) { return window = new HeadlessWindow(e); });
+    engine.CreateWnd(nullptr, 0, 0, 700, 600);
+    fill(engine, state.range(0));
+    state.counters["window_rows"] = static_cast<double>(engine.datas().windowRows().size());
+    for (auto _ : state) {
+        engine.Redraw();
+        benchmark::DoNotOptimize(window->canvas.points);
+    }
+    state.counters["points_per_redraw"] =
+        static_cast<double>(window->canvas.points) / static_cast<double>(state.iterations() + 1);
+}
+
+void EnginePage(benchmark::State& state) {
+    HeadlessWindow* window = nullptr;
+    CoordsSys engine([&](CoordsSys& e) { return window = new HeadlessWindow(e); });
+    engine.CreateWnd(nullptr, 0, 0, 700, 600);
+    fill(engine, state.range(0));
+    engine.nextPage();
+    for (auto _ : state) {
+        engine.previousPage();
+        engine.nextPage();
+    }
+    state.SetItemsProcessed(state.iterations() * 2);
+}
+
+// Repaints of the real window; `cold` drops the curve cache before each one
+// (a row is added outside the window), as the first paint after paging.
+void windowRedraw(benchmark::State& state, bool cold) {
+    if (!wxTheApp) {
+        state.SkipWithError("no display: run under xvfb-run");
+        return;
+    }
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "bench", wxDefaultPosition, wxSize(760, 680));
+    CoordsSysEngine* engine = createCoordsSys();
+    engine->CreateWnd(frame, 0, 0, 702, 602);
+    auto& sys = *static_cast<CoordsSys*>(engine);
+    fill(sys, state.range(0));
+    auto* wnd = static_cast<CPlotWnd*>(sys.window());
+    wxBitmap bitmap(700, 600);
+    {
+        wxMemoryDC dc(bitmap);
+        const double later[kSeries] = {};
+        int second = 0;
+        for (auto _ : state) {
+            if (cold) {
+                state.PauseTiming();
+                sys.AddDatas(2016, 1, 1, 0, 0, second++ % 60, later, kSeries);
+                state.ResumeTiming();
+            }
+            dc.SetBackground(*wxLIGHT_GREY_BRUSH);
+            dc.Clear();
+            wnd->PaintPlot(dc);
+        }
+    }
+    releaseCoordsSys(engine);
+    frame->Destroy();
+}
+
+void WindowRepaint(benchmark::State& state) { windowRedraw(state, false); }
+void WindowFirstPaint(benchmark::State& state) { windowRedraw(state, true); }
+
+class BenchApp : public wxApp {
+public:
+    bool OnInit() override { return true; }
+};
+
+}  // namespace
+
+BENCHMARK(EngineRedraw)->Arg(2000)->Arg(kYearRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(WindowRepaint)->Arg(2000)->Arg(kYearRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(WindowFirstPaint)->Arg(2000)->Arg(kYearRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(EnginePage)->Arg(2000)->Arg(kYearRows)->Unit(benchmark::kMillisecond);
+
+wxIMPLEMENT_APP_NO_MAIN(BenchApp);
+
+int main(int argc, char** argv) {
+    const bool display = std::getenv("DISPLAY") != nullptr;
+    if (display) {
+        wxApp::SetInstance(new BenchApp);
+        if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) return 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (display) {
+        wxTheApp->OnExit();
+        wxEntryCleanup();
+    }
+    return 0;
+}
