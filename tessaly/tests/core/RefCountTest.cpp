@@ -50,7 +50,8 @@ TEST(RefCountTest, PointerKeepsObjectAliveAcrossReassignment)
         RefCountedPtr<Tracked> a(new Tracked);
         RefCountedPtr<Tracked> b = a;
         EXPECT_EQ(a->getRefCount(), 2);
-        a = a;  // self-assignment must not free the object
+        RefCountedPtr<Tracked>& alias = a;
+        a = alias;  // self-assignment must not free the object
         b = a.get();
         EXPECT_EQ(a->getRefCount(), 2);
         a.reset();

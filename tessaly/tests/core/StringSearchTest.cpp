@@ -75,6 +75,12 @@ TEST(StringCompareTest, OrderingAndCase)
 {
     const String a("abc"), e;
     EXPECT_TRUE(a == "abc");
+    EXPECT_TRUE("abc" == a);
+    EXPECT_FALSE("abd" == a);
+    EXPECT_TRUE(a == String("abc"));
+    EXPECT_FALSE(a != String("abc"));
+    const char literal[] = "abc";
+    EXPECT_TRUE(a == literal);
     EXPECT_TRUE(a != "abd");
     EXPECT_TRUE(a < "abd");
     EXPECT_TRUE(a < "abcd");

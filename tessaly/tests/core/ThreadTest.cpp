@@ -103,6 +103,14 @@ TEST(ThreadTest, PriorityValuesAndErrors)
     EXPECT_EQ(t.getPriority(), ThreadPriorityLowest);
     errno = 0;
     EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(tid.load())), 19) << "lowest maps to nice 19";
+    // Setting the current value again must not touch the platform: a level
+    // changed behind the Thread's back stays as it is.
+    if (setpriority(PRIO_PROCESS, static_cast<id_t>(tid.load()), 5) == 0) {  // needs privileges
+        t.setPriority(ThreadPolicyDefault, ThreadPriorityLowest);
+        EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(tid.load())), 5) << "same value: no platform call";
+        t.setPriority(ThreadPolicyDefault, ThreadPriorityNormal);
+        EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(tid.load())), 0);
+    }
     go = true;
 }
 

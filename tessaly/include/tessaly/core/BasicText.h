@@ -94,25 +94,27 @@ public:
     D uptoFirstOccurrenceOf(const C* s, bool include = false, bool ignoreCase = false) const;
     D uptoLastOccurrenceOf(const C* s, bool include = false, bool ignoreCase = false) const;
 
-    // Comparison and search.
-    bool operator==(const D& o) const { return compare(o.text(), false) == 0; }
-    bool operator==(const C* s) const { return compare(s, false) == 0; }
-    bool operator==(C c) const { return compareChar(c, false) == 0; }
-    bool operator!=(const D& o) const { return compare(o.text(), false) != 0; }
-    bool operator!=(const C* s) const { return compare(s, false) != 0; }
-    bool operator!=(C c) const { return compareChar(c, false) != 0; }
-    bool operator<(const D& o) const { return compare(o.text(), false) < 0; }
-    bool operator<(const C* s) const { return compare(s, false) < 0; }
-    bool operator<(C c) const { return compareChar(c, false) < 0; }
-    bool operator<=(const D& o) const { return compare(o.text(), false) <= 0; }
-    bool operator<=(const C* s) const { return compare(s, false) <= 0; }
-    bool operator<=(C c) const { return compareChar(c, false) <= 0; }
-    bool operator>(const D& o) const { return compare(o.text(), false) > 0; }
-    bool operator>(const C* s) const { return compare(s, false) > 0; }
-    bool operator>(C c) const { return compareChar(c, false) > 0; }
-    bool operator>=(const D& o) const { return compare(o.text(), false) >= 0; }
-    bool operator>=(const C* s) const { return compare(s, false) >= 0; }
-    bool operator>=(C c) const { return compareChar(c, false) >= 0; }
+    // Comparison and search. The operators are hidden friends taking the
+    // concrete type first, so every form has one exact best match (no
+    // ambiguity with reversed operands or the const C* conversion).
+    friend bool operator==(const D& a, const D& b) { return a.compare(b.text(), false) == 0; }
+    friend bool operator==(const D& a, const C* s) { return a.compare(s, false) == 0; }
+    friend bool operator==(const D& a, C c) { return a.compareChar(c, false) == 0; }
+    friend bool operator!=(const D& a, const D& b) { return a.compare(b.text(), false) != 0; }
+    friend bool operator!=(const D& a, const C* s) { return a.compare(s, false) != 0; }
+    friend bool operator!=(const D& a, C c) { return a.compareChar(c, false) != 0; }
+    friend bool operator<(const D& a, const D& b) { return a.compare(b.text(), false) < 0; }
+    friend bool operator<(const D& a, const C* s) { return a.compare(s, false) < 0; }
+    friend bool operator<(const D& a, C c) { return a.compareChar(c, false) < 0; }
+    friend bool operator<=(const D& a, const D& b) { return a.compare(b.text(), false) <= 0; }
+    friend bool operator<=(const D& a, const C* s) { return a.compare(s, false) <= 0; }
+    friend bool operator<=(const D& a, C c) { return a.compareChar(c, false) <= 0; }
+    friend bool operator>(const D& a, const D& b) { return a.compare(b.text(), false) > 0; }
+    friend bool operator>(const D& a, const C* s) { return a.compare(s, false) > 0; }
+    friend bool operator>(const D& a, C c) { return a.compareChar(c, false) > 0; }
+    friend bool operator>=(const D& a, const D& b) { return a.compare(b.text(), false) >= 0; }
+    friend bool operator>=(const D& a, const C* s) { return a.compare(s, false) >= 0; }
+    friend bool operator>=(const D& a, C c) { return a.compareChar(c, false) >= 0; }
     bool equalsIgnoreCase(const D& o) const { return compare(o.text(), true) == 0; }
     bool equalsIgnoreCase(const C* s) const { return compare(s, true) == 0; }
     bool equalsIgnoreCase(C c) const { return compareChar(c, true) == 0; }

@@ -939,7 +939,7 @@ bool BasicText<C, D>::toBoolValue() const
     static const C y[] = {C('y'), 0};
     static const C tr[] = {C('t'), C('r'), C('u'), C('e'), 0};
     static const C one[] = {C('1'), 0};
-    return equalsIgnoreCase(y) || equalsIgnoreCase(tr) || *this == one;
+    return equalsIgnoreCase(y) || equalsIgnoreCase(tr) || static_cast<const D&>(*this) == one;
 }
 
 template <class C, class D>
