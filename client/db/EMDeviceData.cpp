@@ -274,11 +274,18 @@ DataRows EMDeviceData::queryStatistics(std::time_t start, std::time_t end, int m
             auto number = [&](std::size_t column) {
                 return row.values[column] ? parseInteger(row.values[column], row.lengths[column]) : 0;
             };
-            std::string label = std::to_string(number(year)) + "-" + std::to_string(number(month));
-            if (mode == kHourly || mode == kDaily)
-                label += "-" + std::to_string(number(day));
-            if (mode == kHourly)
-                label += " " + std::to_string(number(hour)) + ":00:00";
+            std::string label = std::to_string(number(year));
+            label += '-';
+            label += std::to_string(number(month));
+            if (mode == kHourly || mode == kDaily) {
+                label += '-';
+                label += std::to_string(number(day));
+            }
+            if (mode == kHourly) {
+                label += ' ';
+                label += std::to_string(number(hour));
+                label += ":00:00";
+            }
             DataRow& out = rows.emplace_back();
             out.reserve(items_.size() + 1);
             out.emplace_back(EMDeviceGroupItem::kText, std::move(label));

@@ -102,7 +102,8 @@ void writeGroupConfiguration(const Group& group, const StatementSink& sink)
         if (!first)
             s += ",\n  ";
         first = false;
-        s += "(" + quote(item.id) + ", " + quote(item.code) + ", " + quote(group.id) + ", 0, 0, 0, " +
+        s += '(';
+        s += quote(item.id) + ", " + quote(item.code) + ", " + quote(group.id) + ", 0, 0, 0, " +
              std::to_string(item.order) + ", " + std::to_string(item.colour) + ", '', '', " + quote(item.code) +
              ", " + quote(item.unit) + ", " + quote(item.name) + ", " + std::to_string(item.dataType) + ")";
     }
