@@ -139,21 +139,23 @@ void CButtonST::DrawButton(wxDC& dc) {
     const wxRect rc(wxPoint(0, 0), GetClientSize());
     const bool pressed = IsPressedDown();
     const bool disabled = !IsEnabled();
-    const wxColour highlight = wxSystemSettings::GetColour(wxSYS_COLOUR_3DHIGHLIGHT);
-    const wxColour shadow = wxSystemSettings::GetColour(wxSYS_COLOUR_3DSHADOW);
+    const wxColour highlight = HighlightColour();
+    const wxColour shadow = ShadowColour();
 
     dc.SetPen(*wxTRANSPARENT_PEN);
     dc.SetBrush(wxBrush(CurrentBackground()));
     dc.DrawRectangle(rc);
 
+    // One-pixel edges as filled rectangles: exact pixels, no smoothing.
     auto frame3d = [&](const wxColour& topLeft, const wxColour& bottomRight) {
-        const int r = rc.GetRight(), b = rc.GetBottom();
-        dc.SetPen(wxPen(topLeft));
-        dc.DrawLine(0, 0, r, 0);
-        dc.DrawLine(0, 0, 0, b);
-        dc.SetPen(wxPen(bottomRight));
-        dc.DrawLine(0, b, r + 1, b);
-        dc.DrawLine(r, 0, r, b);
+        const int w = rc.width, h = rc.height;
+        dc.SetPen(*wxTRANSPARENT_PEN);
+        dc.SetBrush(wxBrush(topLeft));
+        dc.DrawRectangle(0, 0, w, 1);
+        dc.DrawRectangle(0, 0, 1, h);
+        dc.SetBrush(wxBrush(bottomRight));
+        dc.DrawRectangle(0, h - 1, w, 1);
+        dc.DrawRectangle(w - 1, 1, 1, h - 1);
     };
     if (m_flat) {
         if (pressed)

@@ -48,6 +48,10 @@ public:
     wxColour CurrentBackground() const;
     wxColour CurrentForeground() const;
 
+    // The 3-D edge colours of frames and embossed (disabled) text.
+    static wxColour HighlightColour() { return wxColour(255, 255, 255); }
+    static wxColour ShadowColour() { return wxColour(128, 128, 128); }
+
     // Sends the click exactly as a mouse click would.
     void Click();
 

@@ -97,8 +97,17 @@ void CLineColorListCtrl::ApplyRowColors() {
 
 void CLineColorListCtrl::ApplyRow(long row) {
     auto it = m_rowColors.find(static_cast<unsigned>(row));
-    const wxColour text = it == m_rowColors.end() ? wxNullColour : it->second.text;
-    const wxColour back = it == m_rowColors.end() ? wxNullColour : it->second.back;
-    if (GetItemTextColour(row) != text) SetItemTextColour(row, text);
-    if (GetItemBackgroundColour(row) != back) SetItemBackgroundColour(row, back);
+    const wxColour oldText = GetItemTextColour(row);
+    const wxColour oldBack = GetItemBackgroundColour(row);
+    if (it == m_rowColors.end()) {
+        // An item that brought colours from another index gets the list's own
+        // (the list cannot drop an item's colours, only replace them).
+        if (!oldText.IsOk() && !oldBack.IsOk()) return;
+        const wxColour text = GetTextColour().IsOk() ? GetTextColour() : GetForegroundColour();
+        if (oldText != text) SetItemTextColour(row, text);
+        if (oldBack != GetBackgroundColour()) SetItemBackgroundColour(row, GetBackgroundColour());
+        return;
+    }
+    if (oldText != it->second.text) SetItemTextColour(row, it->second.text);
+    if (oldBack != it->second.back) SetItemBackgroundColour(row, it->second.back);
 }
