@@ -17,6 +17,7 @@
 
 #include "CoordsSys.h"
 #include "DialogSelectDate.h"
+#include "LocalTime.h"
 #include "PlotWnd.h"
 #include "curvella/CoordsSysEngine.h"
 
@@ -67,6 +68,9 @@ int countColour(const wxImage& img, const wxRect& r, unsigned char red, unsigned
             if (near(img.GetRed(x, y), red) && near(img.GetGreen(x, y), green) && near(img.GetBlue(x, y), blue)) ++n;
     return n;
 }
+
+// Where client (0, 0) lies in a grab of the window.
+wxPoint clientOffset(wxWindow& w) { return w.ClientToScreen(wxPoint(0, 0)) - w.GetScreenPosition(); }
 
 wxRect toWx(const Rect& r) { return wxRect(r.left, r.top, r.width(), r.height()); }
 
@@ -170,7 +174,7 @@ TEST(PlotWindow, TwoUnitsAndABarSeriesScreenshot) {
     EXPECT_EQ(w.Button(kDateButton)->GetLabel(), wxString::FromUTF8("周六 2014 七月 19"));
     const wxImage img = grab(&w, "plot_two_units_bars.png");
     const wxRect plot = toWx(w.Layout().plot);
-    const wxPoint border = w.GetClientAreaOrigin() + wxPoint(1, 1);  // client origin inside the border
+    const wxPoint border = clientOffset(w);
     const wxRect onImage(plot.GetPosition() + border, plot.GetSize());
     EXPECT_GT(countColour(img, onImage, 192, 192, 192), plot.width * plot.height / 4);  // grey background
     EXPECT_GT(countColour(img, onImage, 255, 0, 0), 100);  // red curve
@@ -385,4 +389,44 @@ TEST(PlotWindow, ReleaseAndParentDestructionInEitherOrder) {
     }
     releaseCoordsSys(nullptr);
     pump(3);
+}
+
+TEST(PlotWindow, YearOfMinuteRowsInTheYearSpanStaysInsideThePlot) {
+    Fixture f;
+    // The fixed range 0..50 is narrower than the data: without clipping the
+    // curves would run over the buttons and the legend.
+    f.engine->AddPlot("负荷", "kW", 0x0000FF, 50, 0, true, false);
+    f.engine->AddPlot("电压", "V", 0xFF0000, 1000, 0, false, false);
+    CoordsSys& sys = f.sys();
+    const std::int64_t start = localTimeOrThrow(2014, 1, 1, 0, 0, 0);
+    double v[2];
+    for (std::int64_t r = 0; r < 525600; ++r) {
+        v[0] = 40 + 30 * std::sin(static_cast<double>(r) / 20000.0) + (r % 13);
+        v[1] = 220 + 20 * std::sin(static_cast<double>(r) / 3000.0);
+        sys.addRowAt(start + r * 60, v, 2);
+    }
+    f.engine->UpdateDatas();
+    f.engine->InitPlots();
+    f.tick(1);
+    sys.changeSpan(kYearSpan);
+    while (sys.xScale().windowStart() > start) sys.previousPage();
+    EXPECT_EQ(sys.datas().windowRows().size(), 525600u);
+    EXPECT_EQ(f.wnd().Button(kDateButton)->GetLabel(), wxString::FromUTF8("周三 2014 一月 01"));
+    const wxImage img = grab(&f.wnd(), "year_of_minutes.png");
+    const wxPoint border = clientOffset(f.wnd());
+    const wxRect plot(toWx(f.wnd().Layout().plot).GetPosition() + border, toWx(f.wnd().Layout().plot).GetSize());
+    EXPECT_GT(countColour(img, plot, 255, 0, 0), 1000);
+    EXPECT_GT(countColour(img, plot, 0, 0, 255), 1000);
+    // Red outside the plot may only be the left unit button and the legend swatch.
+    const wxRect unit(f.wnd().Button(kLeftUnit)->GetPosition() + border, f.wnd().Button(kLeftUnit)->GetSize());
+    wxWindow* sw = f.wnd().Legend()->Swatch(0);
+    const wxRect swatch(sw->GetScreenPosition() - f.wnd().GetScreenPosition(), sw->GetSize());
+    int outside = 0;
+    for (int y = 0; y < img.GetHeight(); ++y)
+        for (int x = 0; x < img.GetWidth(); ++x)
+            if (!plot.Contains(x, y) && !unit.Contains(x, y) && !swatch.Contains(x, y) && img.GetRed(x, y) > 200 &&
+                img.GetGreen(x, y) < 60 && img.GetBlue(x, y) < 60) {
+                ++outside;
+            }
+    EXPECT_EQ(outside, 0);
 }
