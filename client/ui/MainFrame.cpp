@@ -90,7 +90,7 @@ CMainFrame::CMainFrame(const ViewContext& context)
 CMainFrame::~CMainFrame() { m_statusTimer.Stop(); }
 
 void CMainFrame::BuildStatusBar() {
-    m_statusbar = CreateStatusBar(kPaneCount, wxSTB_DEFAULT_STYLE, kStatusBarId);
+    m_statusbar = CreateStatusBar(kPaneCount, wxSTB_DEFAULT_STYLE);
     const int widths[kPaneCount] = {-1, 60, 60, 60};
     m_statusbar->SetStatusWidths(kPaneCount, widths);
     m_statusbar->SetBackgroundColour(uiSettings().statusbarColour);
@@ -110,7 +110,7 @@ void CMainFrame::BuildToolBar(const std::vector<const EMModule*>& modules) {
         m_buttons.push_back({commandId++, settings.buttonImages[static_cast<std::size_t>(i)],
                              settings.buttonTips[static_cast<std::size_t>(i)]});
 
-    m_toolbar = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT | wxTB_TOP, kToolBarId);
+    m_toolbar = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT | wxTB_TOP);
     m_toolbar->SetBackgroundColour(settings.toolbarColour);
     m_toolbar->SetToolBitmapSize(wxSize(kImageSize, kImageSize));
     for (const ToolbarButton& button : m_buttons)

@@ -25,8 +25,6 @@ class CMainFrame : public CMutiViewFrame {
 public:
     static constexpr int kFirstCommandId = 2001;
     static constexpr int kLastCommandId = 2035;
-    static constexpr wxWindowID kStatusBarId = 0xE801;
-    static constexpr wxWindowID kToolBarId = 0xE800;
     // Callback id under which the tray tool notifies this frame (WM_USER + 1).
     static constexpr int kTrayCallbackMessage = 0x401;
 

@@ -9,8 +9,9 @@ CMutiViewFrame::CMutiViewFrame(wxWindow* parent, wxWindowID id, const wxString& 
 CMutiViewFrame::~CMutiViewFrame() = default;
 
 bool CMutiViewFrame::CreateClient(const ViewFactory& makeFirst) {
-    CViewBase* view = makeFirst ? makeFirst(this, kPaneFirstId) : nullptr;
+    CViewBase* view = makeFirst ? makeFirst(this, wxID_ANY) : nullptr;
     if (!view) return false;
+    view->SetPaneId(kPaneFirstId);
     m_nextViewId = kPaneNextId;
     m_views.push_back(view);
     m_active = view;
@@ -19,9 +20,10 @@ bool CMutiViewFrame::CreateClient(const ViewFactory& makeFirst) {
 }
 
 int CMutiViewFrame::AddView(const ViewFactory& make) {
-    // Later views are created hidden so they never flash over the shown one.
-    CViewBase* view = make ? make(this, m_nextViewId) : nullptr;
+    // Later views are hidden at once so they never flash over the shown one.
+    CViewBase* view = make ? make(this, wxID_ANY) : nullptr;
     if (!view) return -1;
+    view->SetPaneId(m_nextViewId);
     m_nextViewId = kPaneNextId;
     if (!m_active)
         m_active = view;
@@ -36,9 +38,9 @@ CViewBase* CMutiViewFrame::SwitchView(int index) {
     CViewBase* target = m_views[static_cast<std::size_t>(index)];
     CViewBase* old = m_active;
     if (old && old != target) {
-        const wxWindowID oldId = old->GetId();
-        old->SetId(target->GetId());
-        target->SetId(oldId);
+        const int oldId = old->GetPaneId();
+        old->SetPaneId(target->GetPaneId());
+        target->SetPaneId(oldId);
     }
     m_active = target;
     RecalcLayout();
@@ -63,7 +65,7 @@ void CMutiViewFrame::RecalcLayout() {
     // Children are placed in client coordinates; toolbar and status bar are
     // outside the client area.
     for (CViewBase* view : m_views) {
-        if (view->GetId() == kPaneFirstId) {
+        if (view->GetPaneId() == kPaneFirstId) {
             const wxSize client = GetClientSize();
             view->SetSize(0, 0, client.x, client.y);
             break;

@@ -1,7 +1,8 @@
 #pragma once
 // A frame that owns several views and shows exactly one of them in its client
-// area. The shown view always carries kPaneFirstId; the others kPaneNextId
-// (ids are swapped on switching, so layout finds the shown view by its id).
+// area. The shown view always carries the pane id kPaneFirstId, the others
+// kPaneNextId (pane ids are swapped on switching, so layout finds the shown
+// view by its pane id).
 
 #include <functional>
 #include <vector>
@@ -12,10 +13,11 @@
 
 class CMutiViewFrame : public wxFrame {
 public:
-    static constexpr wxWindowID kPaneFirstId = 0xE900;
-    static constexpr wxWindowID kPaneNextId = 0xE901;
+    static constexpr int kPaneFirstId = 0xE900;
+    static constexpr int kPaneNextId = 0xE901;
 
-    // Makes a view as a child of the frame with the given id; null on failure.
+    // Makes a view as a child of the frame with the given window id (the
+    // frame passes wxID_ANY); null on failure.
     using ViewFactory = std::function<CViewBase*(wxWindow* parent, wxWindowID id)>;
 
     CMutiViewFrame(wxWindow* parent, wxWindowID id, const wxString& title,
@@ -43,7 +45,7 @@ public:
     int GetViewCount() const { return static_cast<int>(m_views.size()); }
     CViewBase* GetView(int index) const;
 
-    // Places the shown view (the one with kPaneFirstId) over the client area.
+    // Places the shown view (pane id kPaneFirstId) over the client area.
     void RecalcLayout();
     bool Layout() override;
 
@@ -52,6 +54,6 @@ protected:
 
 private:
     CViewBase* m_active = nullptr;
-    wxWindowID m_nextViewId = kPaneFirstId;
+    int m_nextViewId = kPaneFirstId;
     bool m_inRecalcLayout = false;
 };

@@ -20,8 +20,8 @@ struct ViewContext {
 
 class CViewBase : public wxPanel {
 public:
-    // parent: the main frame; id: child-window id given by the frame (the shown
-    // view carries kPaneFirstId); context: the logged-in user.
+    // parent: the main frame; id: window id given by the frame (wxID_ANY);
+    // context: the logged-in user.
     CViewBase(wxWindow* parent, wxWindowID id, const ViewContext& context);
     ~CViewBase() override;
 
@@ -31,6 +31,11 @@ public:
     bool IsInitialUpdateDone() const { return m_initialUpdateDone; }
 
     const ViewContext& GetContext() const { return m_context; }
+    // Pane id kept by the multi-view frame: the shown view carries the first
+    // pane id. (Kept apart from the window id, which the toolkit limits to
+    // values below 32767.)
+    int GetPaneId() const { return m_paneId; }
+    void SetPaneId(int paneId) { m_paneId = paneId; }
     // The configured view colour (ConfigUI::viewColor) as a wx colour.
     wxColour GetViewColour() const { return m_viewColour; }
     // Empty 1x32 image list made in the initial update; null before it.
@@ -52,4 +57,5 @@ private:
     wxColour m_viewColour;
     std::unique_ptr<wxImageList> m_rowImages;
     bool m_initialUpdateDone = false;
+    int m_paneId = 0;
 };
