@@ -21,6 +21,17 @@ CItemWnd::CItemWnd(CoordsSys& engine, wxWindow* parent, wxWindowID id, const wxR
     SetScrollbar(wxVERTICAL, 0, 1, 1);
 }
 
+namespace {
+
+// A GTK check box needs a few pixels more than the 15 of a legend line;
+// squeezed, it loses its mark. Keep its own height, centred on the line.
+void placeCheck(wxCheckBox* check, const Rect& r) {
+    const int height = std::max(r.height(), check->GetBestSize().y);
+    check->SetSize(r.left, r.top + (r.height() - height) / 2, r.width(), height);
+}
+
+}  // namespace
+
 void CItemWnd::SetItems(const IndexCaptions& items, const std::vector<Colour>& colours) {
     // A second build replaces the first instead of stacking controls.
     for (wxCheckBox* c : checks_) c->Destroy();
@@ -44,9 +55,8 @@ void CItemWnd::SetItems(const IndexCaptions& items, const std::vector<Colour>& c
         // '&' would be taken for a mnemonic marker.
         wxString caption = wxString::FromUTF8(items[static_cast<std::size_t>(i)].second);
         caption.Replace("&", "&&");
-        auto* check = new wxCheckBox(this, nextCheckId_++, caption,
-                                     wxPoint(cell.text.left, cell.text.top),
-                                     wxSize(cell.text.width(), cell.text.height()));
+        auto* check = new wxCheckBox(this, nextCheckId_++, caption);
+        placeCheck(check, cell.text);
         check->SetToolTip(wxString::FromUTF8(items[static_cast<std::size_t>(i)].second));  // long captions stay readable
         if (i == 0) check->SetValue(true);
         const std::size_t entry = static_cast<std::size_t>(i);
@@ -91,7 +101,7 @@ void CItemWnd::PlaceEntries() {
     for (std::size_t i = 0; i < checks_.size(); ++i) {
         const LegendCell cell = legendCell(static_cast<int>(i), width, scroll_);
         swatches_[i]->SetSize(cell.swatch.left, cell.swatch.top, cell.swatch.width(), cell.swatch.height());
-        checks_[i]->SetSize(cell.text.left, cell.text.top, cell.text.width(), cell.text.height());
+        placeCheck(checks_[i], cell.text);
     }
     Refresh();
 }
