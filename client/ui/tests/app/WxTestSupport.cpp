@@ -110,6 +110,21 @@ ScriptedDialogs::~ScriptedDialogs() {
     EXPECT_TRUE(steps_.empty()) << steps_.size() << " expected dialog(s) never appeared";
 }
 
+void ScriptedDialogs::ThenRun(std::function<void(wxDialog*)> script) {
+    Then([script](wxDialog* dlg) {
+        dlg->CallAfter([dlg, script] {
+            PumpUntil([&] { return dlg->IsShownOnScreen(); }, 3000);
+            Pump(100);
+            script(dlg);
+            if (dlg->IsModal()) {
+                ADD_FAILURE() << "dialog \"" << dlg->GetTitle().utf8_string() << "\" left open by the test";
+                dlg->EndModal(wxID_ABORT);
+            }
+        });
+        return wxID_NONE;
+    });
+}
+
 void ScriptedDialogs::ThenMessage(const wxString& text, int answer) {
     Then([text, answer](wxDialog* dlg) {
         auto* box = dynamic_cast<wxMessageDialog*>(dlg);

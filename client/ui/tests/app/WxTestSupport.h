@@ -33,7 +33,8 @@ std::string SaveShot(wxWindow* window, const std::string& name);
 
 // Answers modal dialogs in order. Dialogs for which `passThrough` is true are
 // shown for real; every other dialog takes the next step, whose result is the
-// dialog's return code. A dialog with no step left fails the test.
+// dialog's return code (wxID_NONE: show it for real). A dialog with no step
+// left fails the test.
 class ScriptedDialogs : public wxModalDialogHook {
 public:
     using Step = std::function<int(wxDialog*)>;
@@ -41,6 +42,9 @@ public:
     ~ScriptedDialogs() override;
 
     void Then(Step step) { steps_.push_back(std::move(step)); }
+    // The next dialog is shown for real and `script` runs inside its modal
+    // loop once it is on screen (a dialog left open is ended with wxID_ABORT).
+    void ThenRun(std::function<void(wxDialog*)> script);
     // A message box whose text must be `text`; answered with `answer`.
     void ThenMessage(const wxString& text, int answer = wxID_OK);
     size_t Remaining() const { return steps_.size(); }
