@@ -11,7 +11,11 @@
 #include "TcpForwarder.h"
 #include "TestDatabase.h"
 #include "db/ConnectionPool.h"
+#include "db/EMDeviceData.h"
+#include "db/EMDeviceGroup.h"
+#include "db/EMDeviceGroupItem.h"
 #include "db/EMRealDataCommunication.h"
+#include "db/EMRole.h"
 
 namespace {
 
@@ -159,6 +163,20 @@ TEST(CommunicationFault, ALostConnectionIsReopenedAndTheQueryRetried)
         soci::session first(g_connectionPool);
         EXPECT_EQ(EMRealDataCommunication::getByDeviceId("none"), nullptr);
     }
+    EXPECT_TRUE(log.errors().empty());
+
+    // Loaders, updates and data queries come back the same way.
+    relay.dropConnections();
+    EMRole::releaseAll();
+    EXPECT_TRUE(EMRole::createAll());
+    EXPECT_NE(EMRole::getById("r1"), nullptr);
+    relay.dropConnections();
+    EMDeviceGroupItem* item = EMDeviceGroupItem::all().at("i1");
+    item->c3 = "K";
+    EXPECT_TRUE(item->update());
+    relay.dropConnections();
+    EMDeviceData data(EMDeviceGroup::getById("g1"));
+    EXPECT_EQ(data.queryHistory(0, 2000000000).size(), 3u);
     EXPECT_TRUE(log.errors().empty());
     TestDatabase::closePool();
 }
