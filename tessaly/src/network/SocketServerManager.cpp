@@ -1,0 +1,53 @@
+#include "tessaly/network/SocketServerManager.h"
+
+#include <mutex>
+
+#include "network/TcpEpollSocketServer.h"
+#include "tessaly/network/SocketLibrary.h"
+#include "tessaly/network/TcpSocketServerHandler.h"
+
+namespace tessaly::network {
+
+SocketServerManager* SocketServerManager::_svrMgr = nullptr;
+
+SocketServerManager::SocketServerManager()
+{
+    loadSocketLibrary();
+}
+
+SocketServerManager::~SocketServerManager() = default;
+
+SocketServerManager* SocketServerManager::get()
+{
+    static std::mutex lock;
+    std::lock_guard<std::mutex> guard(lock);
+    if (!_svrMgr)
+        _svrMgr = new SocketServerManager;
+    return _svrMgr;
+}
+
+void SocketServerManager::release()
+{
+    if (!_svrMgr)
+        return;
+    unloadSocketLibrary();
+    delete _svrMgr;
+    _svrMgr = nullptr;
+}
+
+TcpSocketServer* SocketServerManager::getTcpSocketServer(unsigned maxConnections, TcpSocketServerHandler* handler,
+                                                         bool ownsHandler)
+{
+    if (!handler)
+        return nullptr;
+    auto* server = new TcpEpollSocketServer(maxConnections, handler, ownsHandler);
+    handler->setTcpSocketServer(server);
+    return server;
+}
+
+void SocketServerManager::releaseTcpSocketServer(TcpSocketServer* server)
+{
+    delete server;
+}
+
+} // namespace tessaly::network
