@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     s.toBoolValue();
     s.hashCode();
     char buf[16];
-    s.copyToBuffer(buf, a);
+    s.copyToBuffer(buf, a % 17);  // never more than the buffer holds
     String::toHexString(reinterpret_cast<const unsigned char*>(t.data()), static_cast<int>(t.size()));
     String(t.c_str(), a, b);
     String(t.c_str(), a);

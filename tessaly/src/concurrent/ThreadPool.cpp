@@ -21,7 +21,7 @@ ThreadWorker::~ThreadWorker()
 
 void ThreadWorker::run()
 {
-    LinkedList<ThreadPoolTask*>* queue = pool_->taskQueue_;
+    LinkedList<ThreadPoolTask*>* queue = pool_->taskQueue_.load();
     while (!stop_.load()) {
         ThreadPoolTask* task;
         try {
@@ -67,9 +67,9 @@ void ThreadPool::start()
 {
     {
         ScopedLock<Mutex> guard(queueLock_);
-        if (started_.load() || taskQueue_)
+        if (started_.load() || taskQueue_.load())
             return;
-        taskQueue_ = new LinkedList<ThreadPoolTask*>;
+        taskQueue_.store(new LinkedList<ThreadPoolTask*>);
         started_.store(true);
     }
     for (int i = 0; i < threadCount_; ++i) {
@@ -81,15 +81,19 @@ void ThreadPool::start()
 
 bool ThreadPool::submit(ThreadPoolTask* task)
 {
-    ScopedLock<Mutex> guard(queueLock_);
-    if (!started_.load() || !taskQueue_)
-        return false;
-    pendingTasks_.fetch_add(1);
-    if (!taskQueue_->push(task)) {
-        pendingTasks_.fetch_sub(1);
-        return false;
+    // Lock-free entry: stop() clears started_ and then waits for every
+    // submit in progress before it frees the queue.
+    submitting_.fetch_add(1);
+    LinkedList<ThreadPoolTask*>* queue = taskQueue_.load();
+    bool accepted = false;
+    if (started_.load() && queue) {
+        pendingTasks_.fetch_add(1);
+        accepted = queue->push(task);
+        if (!accepted)
+            pendingTasks_.fetch_sub(1);
     }
-    return true;
+    submitting_.fetch_sub(1);
+    return accepted;
 }
 
 void ThreadPool::stop()
@@ -105,7 +109,7 @@ void ThreadPool::stop()
         for (ThreadWorker* w : workers_)
             w->stop();
     }
-    taskQueue_->cancel();
+    taskQueue_.load()->cancel();
     for (int i = 0; i < threadCount_; ++i) {
         delete threads_[i];  // joins, then releases (destroys) the worker
         threads_[i] = nullptr;
@@ -113,9 +117,10 @@ void ThreadPool::stop()
     LinkedList<ThreadPoolTask*>* queue;
     {
         ScopedLock<Mutex> guard(queueLock_);
-        queue = taskQueue_;
-        taskQueue_ = nullptr;
+        queue = taskQueue_.exchange(nullptr);
     }
+    while (submitting_.load() > 0)
+        tessaly::core::Thread::yield();
     // Tasks that never ran still go back to their owners.
     ThreadPoolTask* left;
     while (queue->tryPop(left)) {

@@ -13,6 +13,7 @@ struct Event::Impl {
     pthread_cond_t cond;
     bool manualReset;
     bool signalled;
+    int waiters;
 };
 
 Event::Event(bool manualReset, bool initiallySet) : impl_(new Impl)
@@ -25,6 +26,7 @@ Event::Event(bool manualReset, bool initiallySet) : impl_(new Impl)
     pthread_condattr_destroy(&attr);
     impl_->manualReset = manualReset;
     impl_->signalled = initiallySet;
+    impl_->waiters = 0;
 }
 
 Event::~Event()
@@ -38,10 +40,13 @@ void Event::set()
 {
     pthread_mutex_lock(&impl_->mutex);
     impl_->signalled = true;
-    if (impl_->manualReset)
-        pthread_cond_broadcast(&impl_->cond);
-    else
-        pthread_cond_signal(&impl_->cond);
+    // No waiter, no wake-up call: keeps set() cheap on busy queues.
+    if (impl_->waiters > 0) {
+        if (impl_->manualReset)
+            pthread_cond_broadcast(&impl_->cond);
+        else
+            pthread_cond_signal(&impl_->cond);
+    }
     pthread_mutex_unlock(&impl_->mutex);
 }
 
@@ -55,6 +60,7 @@ void Event::reset()
 bool Event::wait(int timeout)
 {
     pthread_mutex_lock(&impl_->mutex);
+    ++impl_->waiters;
     if (timeout < 0) {
         while (!impl_->signalled)
             pthread_cond_wait(&impl_->cond, &impl_->mutex);
@@ -65,6 +71,7 @@ bool Event::wait(int timeout)
                 break;
         }
     }
+    --impl_->waiters;
     const bool got = impl_->signalled;
     if (got && !impl_->manualReset)
         impl_->signalled = false;

@@ -1,21 +1,21 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 #include "tessaly/concurrent/CancellationException.h"
-#include "tessaly/core/Event.h"
-#include "tessaly/core/Mutex.h"
 #include "tessaly/core/NonCopyable.h"
 
 namespace tessaly::concurrent {
 
 // Blocking FIFO with one lock for producers (tail) and one for consumers
-// (head). A dummy node separates the two ends, so neither side ever needs
-// the other's lock and the two locks can never be taken in opposite orders.
+// (head). A dummy node separates the two ends, so neither side holds the
+// other's lock while holding its own and the two can never deadlock.
 template <class T>
 class LinkedList : public tessaly::core::NonCopyable {
 public:
-    LinkedList() : head_(new Node), tail_(head_), notEmpty_(true, false) {}
+    LinkedList() : head_(new Node), tail_(head_) {}
 
     ~LinkedList() override
     {
@@ -34,64 +34,68 @@ public:
             return false;
         Node* node = new Node;
         node->value = value;
-        tailLock_.lock(-1);
-        if (cancelled_.load(std::memory_order_acquire)) {
-            tailLock_.unlock();
-            delete node;
-            return false;
+        int before;
+        {
+            std::lock_guard<std::mutex> tail(tailLock_);
+            if (cancelled_.load(std::memory_order_acquire)) {
+                delete node;
+                return false;
+            }
+            tail_->next.store(node, std::memory_order_release);
+            tail_ = node;
+            before = count_.fetch_add(1, std::memory_order_acq_rel);
         }
-        tail_->next.store(node, std::memory_order_release);
-        tail_ = node;
-        count_.fetch_add(1, std::memory_order_relaxed);
-        tailLock_.unlock();
-        notEmpty_.set();
+        // Consumers sleep only on an empty list: the push that ends the
+        // emptiness wakes one. Passing through the head lock orders this
+        // wake-up after any consumer's "empty" check, so none is lost.
+        if (before == 0) {
+            { std::lock_guard<std::mutex> head(headLock_); }
+            notEmpty_.notify_one();
+        }
         return true;
     }
 
-    // Waits for an element; throws CancellationException when the list is
-    // cancelled while empty.
+    // Waits for an element; throws CancellationException ("LinkedList has
+    // been cancelled.") when the list is cancelled while empty.
     T pop()
     {
-        headLock_.lock(-1);
+        std::unique_lock<std::mutex> head(headLock_);
         for (;;) {
             Node* first = head_->next.load(std::memory_order_acquire);
             if (first) {
                 T value = first->value;
                 Node* old = head_;
                 head_ = first;
-                count_.fetch_sub(1, std::memory_order_relaxed);
-                headLock_.unlock();
+                count_.fetch_sub(1, std::memory_order_acq_rel);
+                const bool more = head_->next.load(std::memory_order_acquire) != nullptr;
+                head.unlock();
                 delete old;
+                // Pass the wake-up on: another consumer may sleep while
+                // elements pushed behind this one are waiting.
+                if (more)
+                    notEmpty_.notify_one();
                 return value;
             }
-            if (cancelled_.load(std::memory_order_acquire)) {
-                headLock_.unlock();
+            if (cancelled_.load(std::memory_order_acquire))
                 throw CancellationException("LinkedList has been cancelled.", __FILE__, __LINE__);
-            }
-            notEmpty_.reset();
-            // Re-check after the reset: a push in between must not be missed.
-            if (head_->next.load(std::memory_order_acquire) || cancelled_.load(std::memory_order_acquire))
-                continue;
-            headLock_.unlock();
-            notEmpty_.wait(-1);
-            headLock_.lock(-1);
+            notEmpty_.wait(head);
         }
     }
 
     // Takes the first element without waiting; false when empty.
     bool tryPop(T& out)
     {
-        headLock_.lock(-1);
-        Node* first = head_->next.load(std::memory_order_acquire);
-        if (!first) {
-            headLock_.unlock();
-            return false;
+        Node* old;
+        {
+            std::lock_guard<std::mutex> head(headLock_);
+            Node* first = head_->next.load(std::memory_order_acquire);
+            if (!first)
+                return false;
+            out = first->value;
+            old = head_;
+            head_ = first;
+            count_.fetch_sub(1, std::memory_order_acq_rel);
         }
-        out = first->value;
-        Node* old = head_;
-        head_ = first;
-        count_.fetch_sub(1, std::memory_order_relaxed);
-        headLock_.unlock();
         delete old;
         return true;
     }
@@ -99,14 +103,15 @@ public:
     // Refuses further pushes and wakes every waiting consumer.
     void cancel()
     {
-        headLock_.lock(-1);
-        cancelled_.store(true, std::memory_order_release);
-        headLock_.unlock();
-        notEmpty_.set();
+        {
+            std::lock_guard<std::mutex> head(headLock_);
+            cancelled_.store(true, std::memory_order_release);
+        }
+        notEmpty_.notify_all();
     }
 
     bool isCancelled() const { return cancelled_.load(std::memory_order_acquire); }
-    int size() const { return count_.load(std::memory_order_relaxed); }
+    int size() const { return count_.load(std::memory_order_acquire); }
 
 private:
     struct Node {
@@ -115,10 +120,10 @@ private:
     };
 
     Node* head_;
-    tessaly::core::Mutex headLock_;
+    std::mutex headLock_;
     Node* tail_;
-    tessaly::core::Mutex tailLock_;
-    tessaly::core::Event notEmpty_;
+    std::mutex tailLock_;
+    std::condition_variable notEmpty_;
     std::atomic<bool> cancelled_{false};
     std::atomic<int> count_{0};
 };

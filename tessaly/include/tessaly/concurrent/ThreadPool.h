@@ -45,9 +45,11 @@ private:
     tessaly::core::Thread** threads_;
     std::atomic<bool> started_{false};
     tessaly::core::Mutex workerLock_;
-    // Guards the queue pointer between submit and stop.
+    // Guards start/stop against each other.
     tessaly::core::Mutex queueLock_;
-    LinkedList<ThreadPoolTask*>* taskQueue_ = nullptr;
+    // Submits in progress; stop waits for them before freeing the queue.
+    std::atomic<int> submitting_{0};
+    std::atomic<LinkedList<ThreadPoolTask*>*> taskQueue_{nullptr};
     std::list<ThreadWorker*> workers_;
 };
 

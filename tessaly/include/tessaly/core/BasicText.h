@@ -58,7 +58,17 @@ public:
     D& operator=(C c);
     D& operator+=(const D& other);
     D& operator+=(const C* s);
-    D& operator+=(C c);
+    D& operator+=(C c)
+    {
+        // Inline fast path: room left in a buffer nobody else shares.
+        Inner* in = inner_.get();
+        if (c && in && in->length < in->capacity && in->getRefCount() == 1) {
+            in->buffer[in->length] = c;
+            in->buffer[++in->length] = 0;
+            return static_cast<D&>(*this);
+        }
+        return appendCharSlow(c);
+    }
     D& append(const C* s, int n = -1);
     D& operator<<(const D& other) { return *this += other; }
     D& operator<<(const C* s) { return *this += s; }
@@ -97,22 +107,22 @@ public:
     // Comparison and search. The operators are hidden friends taking the
     // concrete type first, so every form has one exact best match (no
     // ambiguity with reversed operands or the const C* conversion).
-    friend bool operator==(const D& a, const D& b) { return a.compare(b.text(), false) == 0; }
+    friend bool operator==(const D& a, const D& b) { return a.compareText(b) == 0; }
     friend bool operator==(const D& a, const C* s) { return a.compare(s, false) == 0; }
     friend bool operator==(const D& a, C c) { return a.compareChar(c, false) == 0; }
-    friend bool operator!=(const D& a, const D& b) { return a.compare(b.text(), false) != 0; }
+    friend bool operator!=(const D& a, const D& b) { return a.compareText(b) != 0; }
     friend bool operator!=(const D& a, const C* s) { return a.compare(s, false) != 0; }
     friend bool operator!=(const D& a, C c) { return a.compareChar(c, false) != 0; }
-    friend bool operator<(const D& a, const D& b) { return a.compare(b.text(), false) < 0; }
+    friend bool operator<(const D& a, const D& b) { return a.compareText(b) < 0; }
     friend bool operator<(const D& a, const C* s) { return a.compare(s, false) < 0; }
     friend bool operator<(const D& a, C c) { return a.compareChar(c, false) < 0; }
-    friend bool operator<=(const D& a, const D& b) { return a.compare(b.text(), false) <= 0; }
+    friend bool operator<=(const D& a, const D& b) { return a.compareText(b) <= 0; }
     friend bool operator<=(const D& a, const C* s) { return a.compare(s, false) <= 0; }
     friend bool operator<=(const D& a, C c) { return a.compareChar(c, false) <= 0; }
-    friend bool operator>(const D& a, const D& b) { return a.compare(b.text(), false) > 0; }
+    friend bool operator>(const D& a, const D& b) { return a.compareText(b) > 0; }
     friend bool operator>(const D& a, const C* s) { return a.compare(s, false) > 0; }
     friend bool operator>(const D& a, C c) { return a.compareChar(c, false) > 0; }
-    friend bool operator>=(const D& a, const D& b) { return a.compare(b.text(), false) >= 0; }
+    friend bool operator>=(const D& a, const D& b) { return a.compareText(b) >= 0; }
     friend bool operator>=(const D& a, const C* s) { return a.compare(s, false) >= 0; }
     friend bool operator>=(const D& a, C c) { return a.compareChar(c, false) >= 0; }
     bool equalsIgnoreCase(const D& o) const { return compare(o.text(), true) == 0; }
@@ -171,6 +181,8 @@ protected:
 
     const C* data() const { return inner_ ? inner_->buffer : nullptr; }
     int compare(const C* s, bool ignoreCase) const;
+    int compareText(const D& other) const;
+    D& appendCharSlow(C c);
     int compareChar(C c, bool ignoreCase) const;
     void assign(const C* s, unsigned n);
     void appendChars(const C* s, unsigned n);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "core/internal/CharOps.h"
@@ -38,6 +39,11 @@ int find(const C* hay, unsigned hlen, unsigned start, const C* needle, unsigned 
 {
     if (nlen > hlen)
         return -1;
+    if (!ignoreCase) {
+        // The library search (memchr/memcmp underneath) is far faster than a plain loop.
+        const std::size_t at = std::basic_string_view<C>(hay, hlen).find(std::basic_string_view<C>(needle, nlen), start);
+        return at == std::basic_string_view<C>::npos ? -1 : static_cast<int>(at);
+    }
     for (unsigned i = start; i + nlen <= hlen; ++i) {
         unsigned k = 0;
         while (k < nlen && sameChar(hay[i + k], needle[k], ignoreCase))
@@ -324,7 +330,7 @@ D& BasicText<C, D>::operator+=(const C* s)
 }
 
 template <class C, class D>
-D& BasicText<C, D>::operator+=(C c)
+D& BasicText<C, D>::appendCharSlow(C c)
 {
     if (c)
         appendChars(&c, 1);
@@ -653,6 +659,30 @@ D BasicText<C, D>::uptoLastOccurrenceOf(const C* s, bool include, bool ignoreCas
 }
 
 // ---- comparison and search ---------------------------------------------------
+
+template <class C, class D>
+int BasicText<C, D>::compareText(const D& other) const
+{
+    const BasicText& o = other;
+    const unsigned la = length(), lb = o.length();
+    if (la == 0 || lb == 0)
+        return la == lb ? 0 : (la == 0 ? -1 : 1);
+    if (inner_.get() == o.inner_.get())
+        return 0;
+    const unsigned n = la < lb ? la : lb;
+    int r = 0;
+    if constexpr (sizeof(C) == 1) {
+        r = std::memcmp(inner_->buffer, o.inner_->buffer, n);  // compares as unsigned char
+    } else {
+        for (unsigned i = 0; i < n && r == 0; ++i) {
+            const auto x = textimpl::uc(inner_->buffer[i]), y = textimpl::uc(o.inner_->buffer[i]);
+            r = x < y ? -1 : (x > y ? 1 : 0);
+        }
+    }
+    if (r != 0)
+        return r < 0 ? -1 : 1;
+    return la == lb ? 0 : (la < lb ? -1 : 1);
+}
 
 template <class C, class D>
 int BasicText<C, D>::compare(const C* s, bool ignoreCase) const
