@@ -2,8 +2,10 @@
 
 #include <wx/bitmap.h>
 #include <wx/app.h>
+#include <wx/dcclient.h>
 #include <wx/image.h>
 #include <wx/msgdlg.h>
+#include <wx/sizer.h>
 #include <wx/utils.h>
 
 #include "app/Globals.h"
@@ -23,6 +25,8 @@ namespace {
 constexpr int kStatusTimerId = 1;
 constexpr int kStatusPeriodMs = 500;
 constexpr int kImageSize = 38;
+constexpr int kButtonWidth = 50;
+constexpr int kButtonHeight = 49;
 
 enum StatusPane { kPaneMessage = 0, kPaneCaps, kPaneNum, kPaneScroll, kPaneCount };
 
@@ -54,7 +58,7 @@ bool isViewModule(const EMModule* module) {
 
 // clang-format off
 wxBEGIN_EVENT_TABLE(CMainFrame, CMutiViewFrame)
-    EVT_TOOL_RANGE(CMainFrame::kFirstCommandId, CMainFrame::kLastCommandId, CMainFrame::OnCommand)
+    EVT_COMMAND_RANGE(CMainFrame::kFirstCommandId, CMainFrame::kLastCommandId, wxEVT_BUTTON, CMainFrame::OnCommand)
     EVT_CLOSE(CMainFrame::OnClose)
     EVT_COMMAND(CMainFrame::kTrayCallbackMessage, VINTREL_EVT_TRAY_NOTIFY, CMainFrame::OnTrayNotify)
     EVT_TIMER(kStatusTimerId, CMainFrame::OnStatusTimer)
@@ -110,12 +114,31 @@ void CMainFrame::BuildToolBar(const std::vector<const EMModule*>& modules) {
         m_buttons.push_back({commandId++, settings.buttonImages[static_cast<std::size_t>(i)],
                              settings.buttonTips[static_cast<std::size_t>(i)]});
 
-    m_toolbar = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT | wxTB_TOP);
+    // A panel of flat picture buttons rather than the toolkit's toolbar, which
+    // here ignores the configured background colour.
+    m_toolbar = new wxPanel(this, wxID_ANY);
     m_toolbar->SetBackgroundColour(settings.toolbarColour);
-    m_toolbar->SetToolBitmapSize(wxSize(kImageSize, kImageSize));
-    for (const ToolbarButton& button : m_buttons)
-        m_toolbar->AddTool(button.commandId, wxString(), loadToolbarImage(button.imageFile), button.tip);
-    m_toolbar->Realize();
+    // Painted by hand: the theme would otherwise draw its own colour here.
+    m_toolbar->SetBackgroundStyle(wxBG_STYLE_PAINT);
+    m_toolbar->Bind(wxEVT_PAINT, [bar = m_toolbar](wxPaintEvent&) {
+        wxPaintDC dc(bar);
+        dc.SetBackground(wxBrush(bar->GetBackgroundColour()));
+        dc.Clear();
+    });
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    for (const ToolbarButton& button : m_buttons) {
+        auto* b = new wxBitmapButton(m_toolbar, button.commandId, loadToolbarImage(button.imageFile),
+                                     wxDefaultPosition, wxSize(kButtonWidth, kButtonHeight), wxBORDER_NONE);
+        b->SetBackgroundColour(settings.toolbarColour);
+        b->SetToolTip(button.tip);
+        row->Add(b, 0, wxALL, 1);
+    }
+    m_toolbar->SetSizerAndFit(row);
+    SetTopBar(m_toolbar);
+}
+
+wxBitmapButton* CMainFrame::GetToolButton(int commandId) const {
+    return m_toolbar ? dynamic_cast<wxBitmapButton*>(m_toolbar->FindWindow(commandId)) : nullptr;
 }
 
 void CMainFrame::CreateModuleViews(const std::vector<const EMModule*>& modules) {

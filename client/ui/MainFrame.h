@@ -13,7 +13,8 @@
 
 #include <wx/statusbr.h>
 #include <wx/timer.h>
-#include <wx/toolbar.h>
+#include <wx/bmpbuttn.h>
+#include <wx/panel.h>
 
 #include "ui/MutiViewFrame.h"
 
@@ -56,7 +57,10 @@ public:
 
     int GetModuleViewCount() const { return m_moduleViewCount; }
     const std::vector<ToolbarButton>& GetToolbarButtons() const { return m_buttons; }
-    wxToolBar* GetMainToolBar() const { return m_toolbar; }
+    // The toolbar: a strip in the toolbar colour holding one picture button
+    // per entry of GetToolbarButtons() (window id = command id).
+    wxPanel* GetMainToolBar() const { return m_toolbar; }
+    wxBitmapButton* GetToolButton(int commandId) const;
     wxStatusBar* GetMainStatusBar() const { return m_statusbar; }
 
     // The exit prompt's text (four lines) and the note shown when there is no
@@ -76,7 +80,7 @@ private:
     void OnStatusTimer(wxTimerEvent& event);
 
     ViewContext m_context;
-    wxToolBar* m_toolbar = nullptr;
+    wxPanel* m_toolbar = nullptr;
     wxStatusBar* m_statusbar = nullptr;
     std::vector<ToolbarButton> m_buttons;
     int m_moduleViewCount = 0;

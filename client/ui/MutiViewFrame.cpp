@@ -62,12 +62,17 @@ CViewBase* CMutiViewFrame::GetView(int index) const {
 void CMutiViewFrame::RecalcLayout() {
     if (m_inRecalcLayout) return;
     m_inRecalcLayout = true;
-    // Children are placed in client coordinates; toolbar and status bar are
-    // outside the client area.
+    // Children are placed in client coordinates; the status bar is outside
+    // the client area.
+    const wxSize client = GetClientSize();
+    int top = 0;
+    if (m_topBar) {
+        top = m_topBar->GetBestSize().y;
+        m_topBar->SetSize(0, 0, client.x, top);
+    }
     for (CViewBase* view : m_views) {
         if (view->GetPaneId() == kPaneFirstId) {
-            const wxSize client = GetClientSize();
-            view->SetSize(0, 0, client.x, client.y);
+            view->SetSize(0, top, client.x, std::max(0, client.y - top));
             break;
         }
     }

@@ -45,7 +45,12 @@ public:
     int GetViewCount() const { return static_cast<int>(m_views.size()); }
     CViewBase* GetView(int index) const;
 
-    // Places the shown view (pane id kPaneFirstId) over the client area.
+    // A bar placed along the top of the client area, above the shown view
+    // (not owned; a child of the frame).
+    void SetTopBar(wxWindow* bar) { m_topBar = bar; }
+
+    // Places the top bar and the shown view (pane id kPaneFirstId) in the
+    // client area.
     void RecalcLayout();
     bool Layout() override;
 
@@ -54,6 +59,7 @@ protected:
 
 private:
     CViewBase* m_active = nullptr;
+    wxWindow* m_topBar = nullptr;
     int m_nextViewId = kPaneFirstId;
     bool m_inRecalcLayout = false;
 };

@@ -62,12 +62,12 @@ void CViewRealtime::OnBuildTimer(wxTimerEvent&) {
 void CViewRealtime::BuildList() {
     m_list->SetBackgroundColour(GetViewColour());
     m_list->SetForegroundColour(*wxWHITE);
-    m_list->SetItemSpacing(128);
 
     m_lamps = std::make_unique<wxImageList>(64, 64, true, 8);
     m_lamps->Add(wxBitmap(lamp_green_xpm));  // kGreenLamp; white pixels are transparent
     m_lamps->Add(wxBitmap(lamp_red_xpm));    // kRedLamp
     m_list->SetImageList(m_lamps.get(), wxIMAGE_LIST_NORMAL);
+    m_list->SetItemSpacing(kIconSpacing);  // after the image list, which resets it
 
     const auto& items = m_channels.items();
     for (std::size_t i = 0; i < items.size(); ++i)

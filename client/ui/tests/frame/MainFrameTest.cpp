@@ -117,9 +117,11 @@ protected:
     }
 
     void press(int commandId) {
-        wxCommandEvent event(wxEVT_TOOL, commandId);
-        event.SetEventObject(frame->GetMainToolBar());
-        frame->ProcessWindowEvent(event);
+        // As a click does: the button's event travels up to the frame.
+        wxCommandEvent event(wxEVT_BUTTON, commandId);
+        wxWindow* button = frame->GetToolButton(commandId);
+        event.SetEventObject(button);
+        (button ? button : static_cast<wxWindow*>(frame.get()))->ProcessWindowEvent(event);
     }
 
     std::vector<int> buttonIds() const {
@@ -137,7 +139,11 @@ protected:
             EXPECT_EQ(v->GetPaneId(), i == index ? CMutiViewFrame::kPaneFirstId : CMutiViewFrame::kPaneNextId)
                 << "view " << i;
         }
-        EXPECT_EQ(frame->GetView(index)->GetSize(), frame->GetClientSize());
+        const wxRect toolbar = frame->GetMainToolBar()->GetRect();
+        EXPECT_EQ(toolbar.GetTopLeft(), wxPoint(0, 0));
+        EXPECT_EQ(toolbar.width, frame->GetClientSize().x);
+        EXPECT_EQ(frame->GetView(index)->GetRect(),
+                  wxRect(0, toolbar.height, frame->GetClientSize().x, frame->GetClientSize().y - toolbar.height));
     }
 
     frametest::ProgramDir programDir;
@@ -156,8 +162,10 @@ TEST_F(MainFrameTest, RoleWithoutModulesGetsFiveButtonsAndThreeViews) {
     EXPECT_EQ(b[2].tip, u8("数据统计"));
     EXPECT_EQ(b[3].tip, u8("关于"));
     EXPECT_EQ(b[4].tip, u8("退出"));
-    EXPECT_EQ(frame->GetMainToolBar()->GetToolsCount(), 5u);
-    EXPECT_EQ(frame->GetMainToolBar()->GetToolShortHelp(2005), u8("退出"));
+    EXPECT_EQ(frame->GetMainToolBar()->GetChildren().size(), 5u);
+    ASSERT_NE(frame->GetToolButton(2005), nullptr);
+    EXPECT_EQ(frame->GetToolButton(2005)->GetToolTipText(), u8("退出"));
+    EXPECT_EQ(frame->GetMainToolBar()->GetBackgroundColour(), wxColour(0, 149, 49));
 
     ASSERT_EQ(frame->GetViewCount(), 3);
     EXPECT_NE(dynamic_cast<CViewRealtime*>(frame->GetView(0)), nullptr);
@@ -251,16 +259,16 @@ TEST_F(MainFrameTest, ResizingKeepsTheShownViewOverTheClientArea) {
 TEST_F(MainFrameTest, ToolbarPicturesComeFromConfigAndAMissingOneLeavesTheOthersInPlace) {
     std::filesystem::remove(programDir.path() / "config" / "toolbar" / "history.bmp");
     makeFrame("u1", "r1");
-    wxToolBar* tb = frame->GetMainToolBar();
     const auto dir = programDir.path() / "config" / "toolbar";
-    EXPECT_TRUE(samePicture(tb->FindById(2001)->GetNormalBitmap(), (dir / "realtime.bmp").string()));
-    EXPECT_TRUE(isBlank(tb->FindById(2002)->GetNormalBitmap()));
-    EXPECT_TRUE(samePicture(tb->FindById(2003)->GetNormalBitmap(), (dir / "statistics.bmp").string()));
-    EXPECT_TRUE(samePicture(tb->FindById(2004)->GetNormalBitmap(), (dir / "debug.bmp").string()));
-    EXPECT_TRUE(samePicture(tb->FindById(2005)->GetNormalBitmap(), (dir / "datapoint.bmp").string()));
-    EXPECT_TRUE(samePicture(tb->FindById(2006)->GetNormalBitmap(), (dir / "about.bmp").string()));
-    EXPECT_TRUE(samePicture(tb->FindById(2007)->GetNormalBitmap(), (dir / "exit.bmp").string()));
-    EXPECT_EQ(tb->GetToolBitmapSize(), wxSize(38, 38));
+    auto picture = [&](int id) { return frame->GetToolButton(id)->GetBitmapLabel(); };
+    EXPECT_TRUE(samePicture(picture(2001), (dir / "realtime.bmp").string()));
+    EXPECT_TRUE(isBlank(picture(2002)));
+    EXPECT_TRUE(samePicture(picture(2003), (dir / "statistics.bmp").string()));
+    EXPECT_TRUE(samePicture(picture(2004), (dir / "debug.bmp").string()));
+    EXPECT_TRUE(samePicture(picture(2005), (dir / "datapoint.bmp").string()));
+    EXPECT_TRUE(samePicture(picture(2006), (dir / "about.bmp").string()));
+    EXPECT_TRUE(samePicture(picture(2007), (dir / "exit.bmp").string()));
+    EXPECT_EQ(picture(2001).GetSize(), wxSize(38, 38));
 }
 
 TEST_F(MainFrameTest, ExitPromptNoHidesToTheTrayAndOnlyADoubleClickShowsItAgain) {
