@@ -1,7 +1,7 @@
-# Copies the program's settings (res/config/*) and toolbar pictures
+# Copies the program's settings (res/config/*.xml, *.conf) and toolbar pictures
 # (res/toolbar/*.bmp) into the config folder beside the program. Settings
 # already there are kept: an edited WorkParam.xml is not overwritten.
-file(GLOB settings LIST_DIRECTORIES false ${SRC}/config/*)
+file(GLOB settings LIST_DIRECTORIES false ${SRC}/config/*.xml ${SRC}/config/*.conf)
 foreach(f ${settings})
   get_filename_component(name ${f} NAME)
   if(NOT EXISTS ${DST}/${name})
