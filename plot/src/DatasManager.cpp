@@ -68,23 +68,30 @@ void DatasManager::cutWindow(std::int64_t start, std::int64_t end, std::vector<P
     winBegin_ = s;
     winEnd_ = eExcl;
 
-    for (std::size_t p = 0; p < plots.size(); ++p) {
-        Plot& plot = plots[p];
-        if (plot.fixedRange) continue;
-        double hiV = -1e9, loV = 1e9;
-        for (std::size_t r = s; r < eExcl; ++r) {
-            const double v = rows_.value(r, static_cast<int>(p));  // NaN (missing) compares false
-            if (v > hiV) hiV = v;
-            if (v < loV) loV = v;
+    // One pass over the rows for all plots: the values of a row lie side by side.
+    const std::size_t np = plots.size();
+    std::vector<double> hiV(np, -1e9), loV(np, 1e9);
+    std::vector<char> fitted(np);
+    for (std::size_t p = 0; p < np; ++p) fitted[p] = !plots[p].fixedRange;
+    for (std::size_t r = s; r < eExcl; ++r) {
+        const std::size_t count = std::min(np, static_cast<std::size_t>(rows_.valueCount(r)));
+        for (std::size_t p = 0; p < count; ++p) {
+            const double v = rows_.value(r, static_cast<int>(p));  // NaN compares false
+            if (v > hiV[p]) hiV[p] = v;
+            if (v < loV[p]) loV[p] = v;
         }
-        plot.dataMaximum = hiV;
-        plot.dataMinimum = loV;
+    }
+    for (std::size_t p = 0; p < np; ++p) {
+        if (!fitted[p]) continue;
+        Plot& plot = plots[p];
+        plot.dataMaximum = hiV[p];
+        plot.dataMinimum = loV[p];
         if (plot.locked) {
-            if (hiV > plot.displayMaximum) plot.displayMaximum = hiV;
-            if (loV < plot.displayMinimum) plot.displayMinimum = loV;
+            if (hiV[p] > plot.displayMaximum) plot.displayMaximum = hiV[p];
+            if (loV[p] < plot.displayMinimum) plot.displayMinimum = loV[p];
         } else {
-            plot.displayMaximum = hiV;
-            plot.displayMinimum = loV;
+            plot.displayMaximum = hiV[p];
+            plot.displayMinimum = loV[p];
         }
     }
 }

@@ -8,6 +8,7 @@
 
 #include <wx/app.h>
 #include <wx/checkbox.h>
+#include <wx/dcmemory.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/testing.h>
@@ -19,6 +20,7 @@
 #include "DialogSelectDate.h"
 #include "LocalTime.h"
 #include "PlotWnd.h"
+#include "WxCanvas.h"
 #include "curvella/CoordsSysEngine.h"
 
 using namespace curvella;
@@ -429,4 +431,40 @@ TEST(PlotWindow, YearOfMinuteRowsInTheYearSpanStaysInsideThePlot) {
                 ++outside;
             }
     EXPECT_EQ(outside, 0);
+}
+
+TEST(WxCanvasPixels, RunsLinesAndBarsLandOnExactPixels) {
+    wxBitmap bitmap(60, 60);
+    {
+        wxMemoryDC dc(bitmap);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        WxCanvas c(dc);
+        c.spans({{10, 5, 20}, {12, 7, 7}}, 0x0000FF);
+        c.polyline({{0, 30}, {20, 30}, {20, 40}}, 0xFF0000);
+        c.bar({30, 30, 40, 40}, 0x00FF00);
+        c.clip({0, 50, 60, 60});
+        c.polyline({{0, 45}, {59, 45}}, 0xFF0000);  // clipped away entirely
+        c.clearClip();
+    }
+    const wxImage img = bitmap.ConvertToImage();
+    auto is = [&](int x, int y, int r, int g, int b) {
+        return img.GetRed(x, y) == r && img.GetGreen(x, y) == g && img.GetBlue(x, y) == b;
+    };
+    auto red = [&](int x, int y) { return is(x, y, 255, 0, 0); };
+    auto white = [&](int x, int y) { return is(x, y, 255, 255, 255); };
+    for (int y = 5; y <= 20; ++y) EXPECT_TRUE(red(10, y)) << y;  // both ends included
+    EXPECT_TRUE(white(10, 4));
+    EXPECT_TRUE(white(10, 21));
+    EXPECT_TRUE(white(9, 12));
+    EXPECT_TRUE(white(11, 12));
+    EXPECT_TRUE(red(12, 7));  // a run of one pixel
+    for (int x = 0; x < 20; ++x) EXPECT_TRUE(is(x, 30, 0, 0, 255)) << x;  // hard-edged, no blending
+    EXPECT_TRUE(white(5, 29));
+    EXPECT_TRUE(white(5, 31));
+    EXPECT_TRUE(is(30, 30, 0, 255, 0));
+    EXPECT_TRUE(is(39, 39, 0, 255, 0));
+    EXPECT_TRUE(white(40, 35));
+    EXPECT_TRUE(white(35, 40));
+    for (int x = 0; x < 60; ++x) EXPECT_TRUE(white(x, 45)) << x;
 }

@@ -61,15 +61,27 @@ void WxCanvas::polyline(const std::vector<Point>& points, Colour colour) {
 
 void WxCanvas::spans(const std::vector<VerticalSpan>& runs, Colour colour) {
     Aliased aliased(dc_);
+    const wxColour c = toWxColour(colour);
+    if (wxGraphicsContext* gc = dc_.GetGraphicsContext()) {
+        // One fill for all runs: thousands of single rectangles cost a
+        // toolkit call each.
+        wxGraphicsPath path = gc->CreatePath();
+        for (const VerticalSpan& r : runs) path.AddRectangle(r.x, r.top, 1, r.bottom - r.top + 1);
+        gc->SetPen(*wxTRANSPARENT_PEN);
+        gc->SetBrush(wxBrush(c));
+        gc->FillPath(path);
+        return;
+    }
     dc_.SetPen(*wxTRANSPARENT_PEN);
-    dc_.SetBrush(wxBrush(toWxColour(colour)));
+    dc_.SetBrush(wxBrush(c));
     for (const VerticalSpan& r : runs) dc_.DrawRectangle(r.x, r.top, 1, r.bottom - r.top + 1);
 }
 
 void WxCanvas::bar(const Rect& r, Colour colour) {
-    const wxColour c = toWxColour(colour);
-    dc_.SetPen(wxPen(c));
-    dc_.SetBrush(wxBrush(c));
+    // Exactly the rectangle's pixels, right and bottom edges excluded.
+    Aliased aliased(dc_);
+    dc_.SetPen(*wxTRANSPARENT_PEN);
+    dc_.SetBrush(wxBrush(toWxColour(colour)));
     dc_.DrawRectangle(r.left, r.top, r.width(), r.height());
 }
 
