@@ -167,6 +167,12 @@ void GatewaySimulator::run(const std::atomic<bool>& stopFlag) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+    // Leave no open faults behind in the database.
+    for (Channel& c : channels_) {
+        if (!c.online) {
+            bringOnline(c);
+        }
+    }
 }
 
 int GatewaySimulator::onMessage(const char* topic, int, const unsigned char* payload, int payloadLength) {

@@ -26,7 +26,8 @@ public:
     // Connects to both servers and loads the channels; false with a message
     // on stderr when the database cannot be used.
     bool start();
-    // Runs until `stopFlag` is set or the configured duration has passed.
+    // Runs until `stopFlag` is set or the configured duration has passed;
+    // channels still offline then are brought back (faults relieved).
     void run(const std::atomic<bool>& stopFlag);
 
     int onMessage(const char* topic, int topicLength, const unsigned char* payload, int payloadLength) override;

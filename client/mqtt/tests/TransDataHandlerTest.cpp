@@ -155,9 +155,6 @@ TEST_F(HandlerFixture, LeadingSlashIsTheSameChannel) {
 TEST_F(HandlerFixture, OnePieceAndUnknownSecondPieceAreIgnored) {
     ASSERT_TRUE(publisher->publish("CommStatus", "1"));
     ASSERT_TRUE(publisher->publish("a/b", "1"));
-    syncMarkers();  // clears, so look before: nothing may have been posted
-    ASSERT_TRUE(publisher->publish("CommStatus", "1"));
-    ASSERT_TRUE(publisher->publish("a/b", "1"));
     ASSERT_TRUE(publisher->publish("7;gw01/CommStatus", "1"));
     ASSERT_TRUE(waitUntil([&] { return realtimeView.count() >= 1; }, 5s));
     std::this_thread::sleep_for(50ms);
@@ -169,8 +166,6 @@ TEST_F(HandlerFixture, OnePieceAndUnknownSecondPieceAreIgnored) {
 
 TEST_F(HandlerFixture, FaultRowAppearingLaterIsFoundThen) {
     ASSERT_TRUE(publisher->publish("8;gw02/CommStatus", "0"));
-    syncMarkers();
-    EXPECT_EQ(realtimeView.count(), 0u);  // synced above; recheck after a second message
     ASSERT_TRUE(publisher->publish("8;gw02/CommStatus", "0"));
     ASSERT_TRUE(publisher->publish("7;gw01/CommStatus", "0"));
     ASSERT_TRUE(waitUntil([&] { return realtimeView.count() >= 1; }, 5s));
@@ -212,7 +207,6 @@ TEST_F(HandlerFixture, HostileKeysAndOddArgumentsPostNothing) {
     EXPECT_EQ(flagOf("7"), 0);
 
     // The table is still there and intact.
-    EXPECT_EQ(flagOf("7"), 0);
     EMRealDataCommunication::releaseAll();
     EXPECT_NE(EMRealDataCommunication::getByDeviceId("7"), nullptr);
 }

@@ -108,6 +108,7 @@ TEST(GatewayProgram, FlapsChannelsWithFaultRowsAndAnswersTransdown) {
         },
         5s));
     EXPECT_EQ(gateway.terminate(), 0) << "SIGTERM ends it cleanly";
+    EXPECT_EQ(unrelievedRows(db, "7") + unrelievedRows(db, "8"), 0) << "no fault left open at exit";
     client->stop();
     seen.onEach = nullptr;
 
