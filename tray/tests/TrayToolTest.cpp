@@ -3,6 +3,8 @@
 // reaching the owner as events.
 
 #include <cstdio>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -214,6 +216,39 @@ TEST_F(TrayToolTest, PopupIsPlacedAtTheBottomRightOfTheWorkArea) {
     tray->HidePopup();
     EXPECT_FALSE(popup->IsShown());
     popup->Destroy();
+}
+
+}  // namespace
+
+namespace {
+
+// Runs only inside the display that NoTrayHost starts (no tray host there).
+TEST(DISABLED_NoTrayHostChild, ToolStaysQuietAndKeepsWorking) {
+    ASSERT_FALSE(wxTaskBarIcon::IsAvailable());
+    auto* owner = new wxFrame(nullptr, wxID_ANY, "owner");
+    TrayTool* tool = CreateTrayTool();
+    tool->ShowTray(owner, 0x401, testIcon(), true, nullptr);
+    EXPECT_FALSE(tool->IsInTray());
+    EXPECT_FALSE(tool->IsIconShown());
+    tool->SetTipText("Quorvel_Client(Version1.12)");
+    tool->StartFlash();
+    pumpFor(500);
+    tool->StopFlash();
+    tool->ClearTipText();
+    tool->RestoreTipText();
+    ReleaseTrayTool(tool);
+    owner->Destroy();
+    pumpFor(20);
+}
+
+TEST(NoTrayHost, ToolStaysQuietWhereTheDesktopHasNoTray) {
+    const std::string log = "vintrel_no_tray_host.log";
+    const std::string cmd = "xvfb-run -a -s '-screen 0 640x480x24' /proc/" + std::to_string(getpid()) +
+                            "/exe --gtest_also_run_disabled_tests --gtest_filter='DISABLED_NoTrayHostChild.*' > " +
+                            log + " 2>&1";
+    const int rc = std::system(cmd.c_str());
+    EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 0) << runCommand("cat " + log);
+    EXPECT_NE(runCommand("cat " + log).find("[  PASSED  ] 1 test"), std::string::npos) << runCommand("cat " + log);
 }
 
 }  // namespace
