@@ -197,3 +197,31 @@ TEST(DlgRemoteCommParamTest, AddressFieldsHoldAtMost255) {
 }
 
 }  // namespace
+
+#include <wx/stattext.h>
+
+#include "ui/AboutDlg.h"
+
+namespace {
+
+TEST(AboutDlgTest, ShowsNameAndVersionWithAGreenOkButton) {
+    CAboutDlg dlg(nullptr);
+    wxtest::ScriptedDialogs dialogs([&](wxDialog* d) { return d == &dlg; });
+    const int rc = wxtest::RunModal(dlg, [&] {
+        EXPECT_EQ(dlg.GetTitle(), wxString(L"关于 Quorvel_Client"));
+        bool textFound = false;
+        for (wxWindow* child : dlg.GetChildren())
+            if (auto* t = wxDynamicCast(child, wxStaticText))
+                textFound |= t->GetLabel() == wxS("Quorvel_Client(Version1.12)");
+        EXPECT_TRUE(textFound);
+        auto* ok = dynamic_cast<CMeterButton*>(dlg.FindWindow(res::IDOK));
+        ASSERT_NE(ok, nullptr);
+        EXPECT_EQ(ok->GetLabel(), wxString(L"确定"));
+        EXPECT_EQ(ok->GetColor(CButtonST::BTNST_COLOR_BK_OUT), CMeterButton::BackOut());
+        wxtest::SaveShot(&dlg, "about_box");
+        wxtest::ClickId(&dlg, res::IDOK);
+    });
+    EXPECT_EQ(rc, wxID_OK);
+}
+
+}  // namespace

@@ -129,6 +129,14 @@ TEST_F(LoginDialogTest, UnknownUserWrongPasswordAndEscapeKeepItOpenCancelEndsIt)
     EXPECT_EQ(Msg(LoginStatus::WrongPassword), wxString(L"密码不正确！"));
 }
 
+TEST_F(LoginDialogTest, TheCloseBoxCancelsLikeTheCancelButton) {
+    CDlgLogin login(nullptr);
+    wxtest::ScriptedDialogs dialogs;
+    dialogs.ThenRun([&](wxDialog* d) { d->Close(); });
+    EXPECT_EQ(login.ShowModal(), wxID_CANCEL);
+    EXPECT_EQ(login.SelectedUser(), nullptr);
+}
+
 TEST_F(LoginDialogTest, EmptyStoredPasswordLogsInWithAnEmptyField) {
     CDlgLogin login(nullptr);
     wxtest::ScriptedDialogs dialogs;
