@@ -180,6 +180,25 @@ int main(int argc, char** argv) {
         registry.unregisterView(ViewId::Realtime, &paced);
         client->stop();
 
+        // --- the handler alone, called directly (no broker, no network) ---
+        constexpr int kDirect = 500000;
+        std::vector<std::string> topics;
+        for (int c = 1; c <= kChannels; ++c) {
+            topics.push_back(topicOf(c));
+        }
+        const std::string directPayload = "1 0";
+        CountingView direct(static_cast<size_t>(kDirect));
+        registry.registerView(ViewId::Realtime, &direct);
+        int64_t directStart = nowNs();
+        for (int i = 0; i < kDirect; ++i) {
+            const std::string& t = topics[static_cast<size_t>(i % kChannels)];
+            handler.onMessage(t.c_str(), static_cast<int>(t.size()),
+                              reinterpret_cast<const unsigned char*>(directPayload.c_str()),
+                              static_cast<int>(directPayload.size()));
+        }
+        double directSec = static_cast<double>(nowNs() - directStart) / 1e9;
+        registry.unregisterView(ViewId::Realtime, &direct);
+
         std::printf("mqtt_throughput: %d CommStatus messages over %d cached channels (QoS 0)\n", messages, kChannels);
         std::printf("  publisher sent           %10.0f msg/s\n", pubRate);
         std::printf("  mosquitto_sub > /dev/null %9.0f msg/s  (all %d in %.3f s)\n", subRate, messages, subSec);
@@ -190,6 +209,8 @@ int main(int argc, char** argv) {
         std::printf("  paced %d msg/s publish->post delay: median %.3f ms, p99 %.3f ms (%zu/%d posted)\n", pacedRate,
                     percentileMs(paced.delaysNs, 0.5), percentileMs(paced.delaysNs, 0.99), paced.count.load(),
                     pacedCount);
+        std::printf("  handler alone (direct calls): %.0f msg/s, %.2f us per CommStatus (%zu posted)\n",
+                    kDirect / directSec, directSec * 1e6 / kDirect, direct.count.load());
         return ours == static_cast<size_t>(messages) ? 0 : 3;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mqtt_throughput: %s\n", e.what());
