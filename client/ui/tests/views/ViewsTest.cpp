@@ -508,5 +508,27 @@ TEST_F(ViewsTest, SeventyThousandRowsTableCurvesAndTwoSheets)
     EXPECT_EQ(second.at(1, 0)->text, cellText(list, 65535, 0));
 }
 
+// Rows of a query that is still running when the group changes no longer
+// fit the columns: they are dropped, and the view is ready for a new query.
+TEST_F(ViewsTest, GroupChangeDuringAQueryDropsItsRows)
+{
+    auto* view = makeView<CViewHistory>();
+    view->SelectGroup(2);
+    setRange(view, local(2019, 3, 1, 0, 0, 0), local(2019, 4, 30, 0, 0, 0));
+    view->RunQuery();
+    ASSERT_TRUE(view->IsQueryRunning());
+    // Events (and with them the query's result) are handled only when pumped.
+    view->SelectGroup(0);
+    ASSERT_TRUE(pumpUntil([&] { return !view->IsQueryRunning(); }, 20000));
+    pumpFor(50);
+    EXPECT_EQ(view->GetResultList()->GetItemCount(), 0);
+    EXPECT_EQ(columnTitles(view->GetResultList()), (std::vector<std::string>{"DataTime", "A", "B", "C"}));
+    EXPECT_TRUE(plotLogs().back()->rows.empty());
+
+    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 26, 0, 0, 0));
+    runQuery(view);
+    EXPECT_EQ(view->GetResultList()->GetItemCount(), 3);
+}
+
 // The toolkit starts before the first test and stops after the last.
 static ::testing::Environment* const wxEnvironment = ::testing::AddGlobalTestEnvironment(new ViewsTestEnvironment);
