@@ -22,6 +22,76 @@ void RowStore::append(std::int64_t time, const double* values, int count) {
     ++generation_;
 }
 
+namespace {
+
+// Folds b (rows after a's) into a; the first row wins ties.
+void merge(Extremes& a, const Extremes& b) {
+    if (!b.any) return;
+    if (!a.any) {
+        a = b;
+        return;
+    }
+    if (b.low < a.low) {
+        a.low = b.low;
+        a.lowAt = b.lowAt;
+    }
+    if (b.high > a.high) {
+        a.high = b.high;
+        a.highAt = b.highAt;
+    }
+}
+
+}  // namespace
+
+void RowStore::scan(int k, std::size_t begin, std::size_t end, Extremes& into) const {
+    for (std::size_t r = begin; r < end; ++r) {
+        const double v = value(r, k);
+        if (!std::isfinite(v)) continue;
+        if (!into.any) {
+            into = {true, v, v, r, r};
+        } else if (v < into.low) {
+            into.low = v;
+            into.lowAt = r;
+        } else if (v > into.high) {
+            into.high = v;
+            into.highAt = r;
+        }
+    }
+}
+
+const std::vector<Extremes>& RowStore::blocks(int k) const {
+    if (blocksGeneration_ != generation_) {
+        blocks_.clear();
+        blocksGeneration_ = generation_;
+    }
+    const std::size_t index = static_cast<std::size_t>(k);
+    if (blocks_.size() <= index) blocks_.resize(index + 1);
+    std::vector<Extremes>& b = blocks_[index];
+    if (b.empty() && !times_.empty()) {
+        b.resize((times_.size() + kBlock - 1) / kBlock);
+        for (std::size_t i = 0; i < b.size(); ++i) scan(k, i * kBlock, std::min(times_.size(), (i + 1) * kBlock), b[i]);
+    }
+    return b;
+}
+
+Extremes RowStore::extremes(int k, std::size_t begin, std::size_t end) const {
+    Extremes e;
+    end = std::min(end, times_.size());
+    if (k < 0 || begin >= end) return e;
+    const std::size_t firstFull = (begin + kBlock - 1) / kBlock, lastFull = end / kBlock;
+    if (firstFull >= lastFull) {  // no whole block inside
+        scan(k, begin, end, e);
+        return e;
+    }
+    scan(k, begin, firstFull * kBlock, e);
+    const std::vector<Extremes>& b = blocks(k);
+    for (std::size_t i = firstFull; i < lastFull; ++i) merge(e, b[i]);
+    Extremes tail;
+    scan(k, lastFull * kBlock, end, tail);
+    merge(e, tail);
+    return e;
+}
+
 bool DatasManager::addRow(int year, int month, int day, int hour, int minute, int second, const double* values,
                           int count) {
     const auto t = makeLocalTime(year, month, day, hour, minute, second);
@@ -68,30 +138,22 @@ void DatasManager::cutWindow(std::int64_t start, std::int64_t end, std::vector<P
     winBegin_ = s;
     winEnd_ = eExcl;
 
-    // One pass over the rows for all plots: the values of a row lie side by side.
-    const std::size_t np = plots.size();
-    std::vector<double> hiV(np, -1e9), loV(np, 1e9);
-    std::vector<char> fitted(np);
-    for (std::size_t p = 0; p < np; ++p) fitted[p] = !plots[p].fixedRange;
-    for (std::size_t r = s; r < eExcl; ++r) {
-        const std::size_t count = std::min(np, static_cast<std::size_t>(rows_.valueCount(r)));
-        for (std::size_t p = 0; p < count; ++p) {
-            const double v = rows_.value(r, static_cast<int>(p));  // NaN compares false
-            if (v > hiV[p]) hiV[p] = v;
-            if (v < loV[p]) loV[p] = v;
-        }
-    }
-    for (std::size_t p = 0; p < np; ++p) {
-        if (!fitted[p]) continue;
+    for (std::size_t p = 0; p < plots.size(); ++p) {
         Plot& plot = plots[p];
-        plot.dataMaximum = hiV[p];
-        plot.dataMinimum = loV[p];
+        if (plot.fixedRange) continue;
+        // Starting from -1e9 / 1e9 as the range fitting always has: a window
+        // without a value for the plot leaves it inverted (no axis labels).
+        const Extremes e = rows_.extremes(static_cast<int>(p), s, eExcl);
+        const double hiV = e.any ? std::max(e.high, -1e9) : -1e9;
+        const double loV = e.any ? std::min(e.low, 1e9) : 1e9;
+        plot.dataMaximum = hiV;
+        plot.dataMinimum = loV;
         if (plot.locked) {
-            if (hiV[p] > plot.displayMaximum) plot.displayMaximum = hiV[p];
-            if (loV[p] < plot.displayMinimum) plot.displayMinimum = loV[p];
+            if (hiV > plot.displayMaximum) plot.displayMaximum = hiV;
+            if (loV < plot.displayMinimum) plot.displayMinimum = loV;
         } else {
-            plot.displayMaximum = hiV[p];
-            plot.displayMinimum = loV[p];
+            plot.displayMaximum = hiV;
+            plot.displayMinimum = loV;
         }
     }
 }

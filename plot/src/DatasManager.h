@@ -8,6 +8,14 @@
 
 namespace curvella {
 
+// Lowest and highest finite value of one series over a run of rows, with
+// the first row holding each.
+struct Extremes {
+    bool any = false;
+    double low = 0, high = 0;
+    std::size_t lowAt = 0, highAt = 0;
+};
+
 // Rows kept column-free: one time per row and all values back to back, so a
 // year of minute rows costs no allocation per row.
 class RowStore {
@@ -28,12 +36,23 @@ public:
     // Changes whenever rows are added or dropped.
     std::uint64_t generation() const { return generation_; }
 
+    // Extremes of value k over rows [begin, end). Blocks of rows keep their
+    // own extremes (made on first use after a change), so a long run costs
+    // its block count plus two partial blocks, not its row count.
+    Extremes extremes(int k, std::size_t begin, std::size_t end) const;
+    static constexpr std::size_t kBlock = 64;
+
 private:
     std::vector<std::int64_t> times_;
     std::vector<std::size_t> offsets_{0};
     std::vector<double> values_;
     bool ascending_ = true;
     std::uint64_t generation_ = 0;
+
+    void scan(int k, std::size_t begin, std::size_t end, Extremes& into) const;
+    const std::vector<Extremes>& blocks(int k) const;
+    mutable std::vector<std::vector<Extremes>> blocks_;  // by value index
+    mutable std::uint64_t blocksGeneration_ = 0;
 };
 
 // A run of consecutive rows [begin, end) of a store.

@@ -162,27 +162,17 @@ std::vector<Point> curvePoints(const PlotGeometry& g, std::int64_t windowStart, 
                 const std::size_t mid = lo + (hi - lo) / 2;
                 if (m.x(rows.time(mid)) == x) lo = mid + 1; else hi = mid;
             }
-            // Extremes in value space; pixels only for the picks.
-            std::size_t first = n, last = n, lowAt = n, highAt = n;
-            double low = 0, high = 0;
-            for (std::size_t i = r; i < lo; ++i) {
-                const double v = rows.value(i, s.plotIndex);
-                if (!std::isfinite(v)) continue;
-                if (first == n) {
-                    first = lowAt = highAt = i;
-                    low = high = v;
-                } else if (v < low) {
-                    low = v;
-                    lowAt = i;
-                } else if (v > high) {
-                    high = v;
-                    highAt = i;
-                }
-                last = i;
-            }
-            if (first != n) {
-                // Larger values sit higher on screen: the lowest pixel row is the highest value.
-                for (std::size_t i : {first, lowAt, highAt, last}) reducer.add({x, m.y(rows.value(i, s.plotIndex))}, i);
+            // Extremes in value space from the store's blocks; pixels only
+            // for the picks.
+            const RowStore& store = *rows.store();
+            const std::size_t base = rows.begin();
+            const Extremes e = store.extremes(s.plotIndex, base + r, base + lo);
+            if (e.any) {
+                std::size_t first = r, last = lo - 1;
+                while (!std::isfinite(rows.value(first, s.plotIndex))) ++first;
+                while (!std::isfinite(rows.value(last, s.plotIndex))) --last;
+                for (std::size_t i : {first, e.lowAt - base, e.highAt - base, last})
+                    reducer.add({x, m.y(rows.value(i, s.plotIndex))}, i);
             }
             r = lo;
         }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "DatasManager.h"
 #include "LocalTime.h"
@@ -117,4 +118,44 @@ TEST(DatasManagerWindow, RowsOutOfOrderAreCutByScanning) {
     EXPECT_EQ(d.windowRows().size(), 3u);
     d.cutWindow(at(6), at(7), p);  // s = row 2, e = row 1: nothing inside
     EXPECT_TRUE(d.windowRows().empty());
+}
+
+TEST(RowStoreExtremes, BlocksAgreeWithAPlainScan) {
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> value(-100, 100);
+    std::uniform_int_distribution<int> pick(0, 9);
+    RowStore s;
+    for (int r = 0; r < 1000; ++r) {
+        double v[2] = {value(rng), value(rng)};
+        if (pick(rng) == 0) v[0] = NAN;
+        if (r % 10 == 3 && r > 200) v[0] = v[1] = 42;  // ties: the first row must win
+        s.append(r, v, pick(rng) == 0 ? 1 : 2);         // some rows lack the second value
+    }
+    std::uniform_int_distribution<std::size_t> at(0, 1000);
+    for (int trial = 0; trial < 400; ++trial) {
+        std::size_t b = at(rng), e = at(rng);
+        if (b > e) std::swap(b, e);
+        for (int k : {0, 1, 2}) {
+            Extremes want;
+            for (std::size_t r = b; r < e; ++r) {
+                const double v = s.value(r, k);
+                if (!std::isfinite(v)) continue;
+                if (!want.any) want = {true, v, v, r, r};
+                if (v < want.low) want = {true, v, want.high, r, want.highAt};
+                if (v > want.high) want = {true, want.low, v, want.lowAt, r};
+            }
+            const Extremes got = s.extremes(k, b, e);
+            ASSERT_EQ(got.any, want.any) << b << ".." << e << " k " << k;
+            if (!want.any) continue;
+            EXPECT_EQ(got.low, want.low);
+            EXPECT_EQ(got.high, want.high);
+            EXPECT_EQ(got.lowAt, want.lowAt) << b << ".." << e << " k " << k;
+            EXPECT_EQ(got.highAt, want.highAt) << b << ".." << e << " k " << k;
+        }
+    }
+    // Blocks follow new rows.
+    const double big = 1e6;
+    s.append(1000, &big, 1);
+    EXPECT_EQ(s.extremes(0, 0, 1001).high, 1e6);
+    EXPECT_EQ(s.extremes(0, 0, 1001).highAt, 1000u);
 }
