@@ -67,7 +67,10 @@ File::File(const File& other) : path_(other.path_) {}
 
 File& File::operator=(const File& other)
 {
+    // The mark was for the old path; carrying it over would delete the new one.
     path_ = other.path_;
+    deleteOnExit_ = false;
+    recursive_ = false;
     return *this;
 }
 

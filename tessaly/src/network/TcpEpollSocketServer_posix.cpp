@@ -268,6 +268,9 @@ void TcpEpollSocketServer::ioLoop()
         for (int i = 0; i < n && !stopped_.load(); ++i) {
             const uint64_t key = events[i].data.u64;
             if (key == kWakeKey) {
+                // Left readable at stop, so that every I/O thread wakes.
+                if (stopped_.load())
+                    break;
                 uint64_t drained;
                 (void)!::read(wakeFd_, &drained, sizeof drained);
                 runScheduledSends();

@@ -224,6 +224,14 @@ TEST_F(FileSystemTest, DeleteOnExitRemovesWhenTheMarkedObjectDies)
     }
     EXPECT_FALSE(File(String(path("temp.txt").c_str())).exists());
 
+    writeText("keep.txt", "k");
+    {
+        File marked{String(path("other.txt").c_str())};
+        marked.deleteOnExit(false);
+        marked = File(String(path("keep.txt").c_str())); // the mark stays with the old path
+    }
+    EXPECT_TRUE(File(String(path("keep.txt").c_str())).exists());
+
     File(String(path("tree/sub").c_str())).mkdirs();
     writeText("tree/sub/f", "f");
     {

@@ -29,7 +29,8 @@ class OutputStream;
 //   case-sensitive; an empty pattern means "*"), then against the filter
 //   when one is given, skip "." and "..", and come back sorted by name.
 // - A File copied from one marked deleteOnExit does not inherit the mark:
-//   only the object that was marked removes the file.
+//   only the object that was marked removes the file; assigning another
+//   path to a marked File clears its mark.
 class File {
 public:
     // Throws IllegalArgumentException for an empty path or one containing
