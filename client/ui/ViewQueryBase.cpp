@@ -89,6 +89,7 @@ CViewQueryBase::CViewQueryBase(wxWindow* parent, wxWindowID id, const ViewContex
       m_queryCaption(queryCaption), m_plot(plotFactory().create()), m_result(std::make_shared<DataRows>())
 {
     Bind(EVT_QUERY_DONE, &CViewQueryBase::OnQueryDone, this);
+    Bind(wxEVT_CHAR_HOOK, &CViewQueryBase::OnCharHook, this);
     Bind(wxEVT_BUTTON, &CViewQueryBase::OnQueryButton, this, queryButtonId);
 }
 
@@ -306,6 +307,20 @@ void CViewQueryBase::OnSize(wxSizeEvent& event)
 }
 
 void CViewQueryBase::OnQueryButton(wxCommandEvent&) { RunQuery(); }
+
+// Enter runs the query, as the default button of the form does.
+void CViewQueryBase::OnCharHook(wxKeyEvent& event)
+{
+    const int key = event.GetKeyCode();
+    // A focused push button keeps Enter for itself.
+    const bool onButton = wxDynamicCast(wxWindow::FindFocus(), CButtonST) != nullptr;
+    if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !event.HasAnyModifiers() && !onButton
+        && m_queryButton->IsEnabled()) {
+        RunQuery();
+        return;
+    }
+    event.Skip();
+}
 
 void CViewQueryBase::RunQuery()
 {

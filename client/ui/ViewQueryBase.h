@@ -119,6 +119,7 @@ private:
 
     void OnSize(wxSizeEvent& event);
     void OnQueryButton(wxCommandEvent& event);
+    void OnCharHook(wxKeyEvent& event);
     void OnDeviceChange(wxCommandEvent& event);
     void OnGroupChange(wxCommandEvent& event);
     void OnTableButton(wxCommandEvent& event);

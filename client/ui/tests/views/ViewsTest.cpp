@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <regex>
 
+#include <wx/choice.h>
 #include <wx/filedlg.h>
 #include <wx/frame.h>
 #include <wx/msgdlg.h>
@@ -168,10 +169,10 @@ protected:
     }
 
     template <class View>
-    View* makeView()
+    View* makeView(const std::string& user = "u9")
     {
         frame_ = new wxFrame(nullptr, wxID_ANY, "views", wxDefaultPosition, wxSize(1240, 760));
-        auto* view = new View(frame_, wxID_ANY, ViewContext{"u9", "r2"});
+        auto* view = new View(frame_, wxID_ANY, ViewContext{user, "r2"});
         auto* sizer = new wxBoxSizer(wxVERTICAL);
         sizer->Add(view, 1, wxEXPAND);
         frame_->SetSizer(sizer);
@@ -506,6 +507,35 @@ TEST_F(ViewsTest, SeventyThousandRowsTableCurvesAndTwoSheets)
     EXPECT_EQ(second.at(second.rows - 1, 0)->text, "2019-4-18 14:39:00");
     ASSERT_NE(second.at(1, 0), nullptr);
     EXPECT_EQ(second.at(1, 0)->text, cellText(list, 65535, 0));
+}
+
+TEST_F(ViewsTest, UserWithoutDevicesHasEmptyListsAndNoQuery)
+{
+    auto* view = makeView<CViewStatistics>("u3");
+    auto* devices = dynamic_cast<wxChoice*>(view->FindWindow(CViewQueryBase::IDC_DEVICE));
+    auto* groups = dynamic_cast<wxChoice*>(view->FindWindow(CViewQueryBase::IDC_GROUP));
+    ASSERT_TRUE(devices && groups);
+    EXPECT_EQ(devices->GetCount(), 0u);
+    EXPECT_EQ(groups->GetCount(), 0u);
+    view->RunQuery();
+    EXPECT_FALSE(view->IsQueryRunning());
+    view->Export();  // nothing to export: no dialog
+    EXPECT_EQ(view->GetResultList()->GetItemCount(), 0);
+}
+
+// Enter in a picker runs the query, as the form's default button does.
+TEST_F(ViewsTest, EnterRunsTheQuery)
+{
+    auto* view = makeView<CViewHistory>();
+    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 26, 0, 0, 0));
+    wxKeyEvent enter(wxEVT_CHAR_HOOK);
+    enter.m_keyCode = WXK_RETURN;
+    enter.SetEventObject(view->GetEndPicker());
+    view->GetEndPicker()->GetEventHandler()->ProcessEvent(enter);
+    EXPECT_TRUE(view->IsQueryRunning());
+    ASSERT_TRUE(pumpUntil([&] { return !view->IsQueryRunning(); }, 20000));
+    pumpFor(50);
+    EXPECT_EQ(view->GetResultList()->GetItemCount(), 3);
 }
 
 // Rows of a query that is still running when the group changes no longer
