@@ -6,6 +6,7 @@
 #include "tessaly/core/Exception.h"
 #include "tessaly/core/IllegalArgumentException.h"
 #include "tessaly/core/ScopedLock.h"
+#include "utils/LocalClock.h"
 #include "utils/TaskQueue.h"
 
 namespace tessaly::utils {
@@ -65,13 +66,16 @@ void TimerExecutor::run()
             task->release();
             continue;
         }
-        const uint64 now = Timer::nowSeconds();
+        const tessaly::core::int64 nowMs = localMillisSince1900();
+        const uint64 now = static_cast<uint64>(nowMs / 1000);
         if (now < task->next_) {
             timer_->wake_.reset();
             mutex.unlock();
-            const uint64 waitSeconds = task->next_ - now;
+            // Sleep to the start of the due second (not a whole number of
+            // seconds from a truncated now, which would add up to a second).
+            const tessaly::core::int64 waitMs = static_cast<tessaly::core::int64>(task->next_) * 1000 - nowMs;
             // Wake at least every hour so a clock change is noticed.
-            const int ms = waitSeconds > 3600 ? 3600000 : static_cast<int>(waitSeconds * 1000);
+            const int ms = waitMs > 3600000 ? 3600000 : static_cast<int>(waitMs);
             timer_->wake_.wait(ms);
             mutex.lock(-1);
             continue;
@@ -111,7 +115,7 @@ Timer::~Timer()
 
 uint64 Timer::nowSeconds()
 {
-    return static_cast<uint64>(Date::now().toMilliseconds() / 1000);
+    return static_cast<uint64>(localMillisSince1900() / 1000);
 }
 
 void Timer::sched(TimerTask* task, uint64 time, int period, int count)
