@@ -111,6 +111,7 @@ bool CQuorvel_ClientApp::InitInstance() {
     const std::string address = wp.mqttIp + ":" + std::to_string(wp.mqttPort);
     g_mqttClient = MqttClient::create(g_transDataHandler, address.c_str());
     g_mqttClient->connect(wp.mqttUser.c_str(), wp.mqttPassword.c_str());
+    frame->SetMqttClient(g_mqttClient);  // the status bar shows the link
     startupTrace("222222");
 
     // 21. Two topics per channel of the user's devices.
