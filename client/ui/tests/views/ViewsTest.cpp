@@ -523,6 +523,33 @@ TEST_F(ViewsTest, UserWithoutDevicesHasEmptyListsAndNoQuery)
     EXPECT_EQ(view->GetResultList()->GetItemCount(), 0);
 }
 
+// Typed text is taken when valid; Up/Down step the field under the caret.
+TEST_F(ViewsTest, PickerTakesTypedTimesAndStepsFields)
+{
+    auto* view = makeView<CViewHistory>();
+    CTimePickerText* picker = view->GetStartPicker();
+    picker->SetValue("2019/3/24 8:05:00");
+    EXPECT_EQ(picker->GetTime(), local(2019, 3, 24, 8, 5, 0));
+    EXPECT_EQ(picker->GetValue(), "2019/03/24 08:05:00");
+    picker->SetValue("2019/02/30 00:00:00");  // no such day: the last good time stays
+    EXPECT_EQ(picker->GetTime(), local(2019, 3, 24, 8, 5, 0));
+    EXPECT_EQ(picker->GetValue(), "2019/03/24 08:05:00");
+
+    auto press = [&](int key, long caret) {
+        picker->SetInsertionPoint(caret);
+        wxKeyEvent down(wxEVT_KEY_DOWN);
+        down.m_keyCode = key;
+        down.SetEventObject(picker);
+        picker->GetEventHandler()->ProcessEvent(down);
+    };
+    press(WXK_UP, 9);  // day
+    EXPECT_EQ(picker->GetTime(), local(2019, 3, 25, 8, 5, 0));
+    press(WXK_DOWN, 6);  // month
+    EXPECT_EQ(picker->GetTime(), local(2019, 2, 25, 8, 5, 0));
+    press(WXK_UP, 18);  // second
+    EXPECT_EQ(picker->GetValue(), "2019/02/25 08:05:01");
+}
+
 // Enter in a picker runs the query, as the form's default button does.
 TEST_F(ViewsTest, EnterRunsTheQuery)
 {
