@@ -1,16 +1,92 @@
 #pragma once
-// The debug view (raw bytes to and from a channel; template 313).
-// Placeholder until the view itself lands: a real, empty view of its class.
+// The debug view (template 313): a terminal onto the channel of one device.
+// Text typed in the send area goes down on "<protocol>/<communication>/
+// transdown" as GBK bytes; "transup" data of the channel is appended to the
+// receive area. Received data reaches the view from the MQTT thread only as
+// queued events (through ViewRegistry).
 
+#include <memory>
+#include <string>
+
+#include <wx/choice.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "mqtt/ViewRegistry.h"
+#include "ui/DebugTerminal.h"
+#include "ui/MeterButton.h"
 #include "ui/ViewBase.h"
 
-class CViewDebug : public CViewBase {
+class EMPassageway;
+class MsgBody;
+
+class CViewDebug : public CViewBase, public MsgReceiver {
 public:
+    static constexpr int kTemplateId = 313;
+    static constexpr wxWindowID kSendEditId = 1011;
+    static constexpr wxWindowID kSendButtonId = 1003;
+    static constexpr wxWindowID kClearSendId = 1004;
+    static constexpr wxWindowID kDeviceListId = 1000;
+    static constexpr wxWindowID kReceiveEditId = 1010;
+    static constexpr wxWindowID kClearReceiveId = 1008;
+    static constexpr int kTransDataMessage = 0x401;  // WM_USER + 1
+
     // The main frame creates it as: new CViewDebug(frame, id, context).
     // parent: the main frame; id: child-window id chosen by the frame;
-    // context: the logged-in user (ViewContext in ViewBase.h).
+    // context: the logged-in user whose devices are listed.
     CViewDebug(wxWindow* parent, wxWindowID id, const ViewContext& context);
     ~CViewDebug() override;
 
-    static constexpr int kTemplateId = 313;
+    // Thread-safe: queues a transfer-data message for the UI thread, which
+    // owns `body` from here on.
+    void receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) override;
+    void PostTransData(MsgBody* body);
+
+    const EMPassageway* GetCurrentChannel() const { return m_channel; }
+    wxChoice* GetDeviceList() const { return m_deviceList; }
+    wxTextCtrl* GetSendEdit() const { return m_sendEdit; }
+    wxTextCtrl* GetReceiveEdit() const { return m_receiveEdit; }
+    CMeterButton* GetSendButton() const { return m_sendButton; }
+    CMeterButton* GetClearSendButton() const { return m_clearSendButton; }
+    CMeterButton* GetClearReceiveButton() const { return m_clearReceiveButton; }
+    // The view's own message line (send refused or failed).
+    wxString GetStatusMessage() const { return m_status->GetLabel(); }
+    // Receive text as GBK bytes, bounded (DebugTerminal.h).
+    const std::string& GetReceiveBytes() const { return m_receive.text(); }
+    bool IsLayoutReady() const { return m_layoutReady; }
+
+    // Fixed texts of the message line.
+    static wxString UnknownProtocolText();
+    static wxString SendFailedText();
+
+protected:
+    void OnInitialUpdate() override;
+
+private:
+    void CreateControls();
+    void SelectChannelOfEntry(int entry);
+    void ShowStatus(const wxString& text);
+    void PlaceControls();
+
+    void OnSend(wxCommandEvent& event);
+    void OnClearSend(wxCommandEvent& event);
+    void OnClearReceive(wxCommandEvent& event);
+    void OnDeviceChanged(wxCommandEvent& event);
+    void OnTransData(wxThreadEvent& event);
+    void OnSize(wxSizeEvent& event);
+
+    wxChoice* m_deviceList = nullptr;
+    wxTextCtrl* m_sendEdit = nullptr;
+    wxTextCtrl* m_receiveEdit = nullptr;
+    CMeterButton* m_sendButton = nullptr;
+    CMeterButton* m_clearSendButton = nullptr;
+    CMeterButton* m_clearReceiveButton = nullptr;
+    wxStaticText* m_status = nullptr;
+
+    const EMPassageway* m_channel = nullptr;  // current channel, or none
+    quorvel::ui::ReceiveBuffer m_receive;
+    bool m_layoutReady = false;
+    bool m_registered = false;
+
+    wxDECLARE_EVENT_TABLE();
 };
