@@ -257,8 +257,8 @@ Site makeSite(std::uint64_t seed)
         }
     }
     site.modules = {
-        {"m3", "调试串口", "debug_1.bmp", 3},
-        {"m4", "数据点维护", "datapoint_1.bmp", 4},
+        {"m3", "调试串口", "debug.bmp", 3},
+        {"m4", "数据点维护", "datapoint.bmp", 4},
     };
     site.roles = {
         {"r1", "系统管理员", {"m3", "m4"}},

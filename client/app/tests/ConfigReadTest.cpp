@@ -192,9 +192,11 @@ TEST_F(ConfigRead, ShippedFilesGiveTheirValues)
     ASSERT_TRUE(Config::loadFile(dirPath + "UIConfig.xml", config.ui));
     ASSERT_TRUE(Config::loadFile(dirPath + "WorkParam.xml", config.workParam));
     EXPECT_EQ(config.ui.buttonImages,
-              (std::vector<std::string>{"realtime.bmp", "history.bmp", "statistics.bmp", "debug.bmp",
-                                        "datapoint.bmp", "about.bmp", "exit.bmp"}));
-    EXPECT_EQ(config.ui.buttonTips, kDefaultTips);
+              (std::vector<std::string>{"realtime.bmp", "history.bmp", "statistics.bmp", "about.bmp",
+                                        "exit.bmp", "debug.bmp", "datapoint.bmp"}));
+    // The frame gives the About and Exit buttons entries 3 and 4.
+    EXPECT_EQ(config.ui.buttonTips,
+              (std::vector<std::string>{"实时监测", "历史数据", "数据统计", "关于", "退出", "调试串口", "数据点维护"}));
     EXPECT_EQ(config.ui.viewColor, 0xC0C0C0u);
     EXPECT_EQ(config.ui.toolbarColor, 0x319500u);
     EXPECT_EQ(config.ui.statusbarColor, 0x319500u);
