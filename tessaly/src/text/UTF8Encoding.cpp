@@ -62,15 +62,18 @@ WideString UTF8Encoding::convertToUnicode(const char* s, int n)
     if (!s || n == 0)
         return WideString();
     const std::size_t len = effectiveLength(s, n);
+    if (len == 0)
+        return WideString();
     const unsigned char* b = reinterpret_cast<const unsigned char*>(s);
-    std::wstring out;
-    out.reserve(len);
+    // Never more units than bytes: decode straight into the text's own buffer.
+    auto* out = new wchar_t[len + 1];
+    std::size_t o = 0;
     static constexpr std::uint32_t kMinimum[4] = {0, 0x80, 0x800, 0x10000};
     std::size_t i = 0;
     while (i < len) {
         const unsigned char lead = b[i++];
         if (lead < 0x80) {
-            out += static_cast<wchar_t>(lead);
+            out[o++] = static_cast<wchar_t>(lead);
             continue;
         }
         int more;
@@ -86,7 +89,7 @@ WideString UTF8Encoding::convertToUnicode(const char* s, int n)
             value = lead & 0x07;
         } else {
             // A stray continuation byte or a lead byte no valid text has.
-            out += kReplacement;
+            out[o++] = kReplacement;
             continue;
         }
         int gathered = 0;
@@ -98,15 +101,23 @@ WideString UTF8Encoding::convertToUnicode(const char* s, int n)
         if (gathered < more) {
             // Cut off by the end of the input: dropped; broken early: marked.
             if (i < len)
-                out += kReplacement;
+                out[o++] = kReplacement;
             continue;
         }
-        if (value < kMinimum[more] || value > 0x10FFFF)
-            out += kReplacement;
-        else
-            out += static_cast<wchar_t>(value);
+        out[o++] = value < kMinimum[more] || value > 0x10FFFF ? kReplacement : static_cast<wchar_t>(value);
     }
-    return WideString(out.data(), static_cast<int>(out.size()));
+    out[o] = 0;
+    if (o == 0) {
+        delete[] out;
+        return WideString();
+    }
+    // Mostly multi-byte text would leave most of the buffer unused: copy it down.
+    if (o * 2 < len) {
+        WideString compact(out, static_cast<int>(o));
+        delete[] out;
+        return compact;
+    }
+    return WideString::attach(out, static_cast<unsigned>(len + 1), static_cast<int>(o));
 }
 
 } // namespace tessaly::text
