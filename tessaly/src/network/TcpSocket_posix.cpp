@@ -81,8 +81,8 @@ bool TcpSocket::connect(const String& host, int port, int timeout)
     }
     peerName_ = host;
     peerPort_ = port;
-    connected_ = connectSocket(timeout);
-    return connected_;
+    // connectSocket marks the socket connected before the notifier can see it.
+    return connectSocket(timeout);
 }
 
 void TcpSocket::reportError(SocketErrorAction action, int error)
@@ -130,6 +130,7 @@ bool TcpSocket::connectSocket(int timeout)
     }
     setOptions();
     endOfInput_ = false;
+    connected_ = true;
     if (TcpSocketNotifier* notifier = TcpSocketNotifier::instance())
         notifier->registerSocket(this);
     return true;

@@ -125,8 +125,9 @@ TEST_F(NotifierTest, MoreThanSixtyFourSocketsAreAllNotified)
 {
     Listener l;
     constexpr int kCount = 80;
-    std::vector<std::unique_ptr<TcpSocket>> sockets;
+    // Handlers first: the sockets go (and leave the notifier) before them.
     std::vector<std::unique_ptr<ReadingHandler>> handlers;
+    std::vector<std::unique_ptr<TcpSocket>> sockets;
     std::vector<int> peers;
     for (int i = 0; i < kCount; ++i) {
         sockets.push_back(std::make_unique<TcpSocket>());
