@@ -1,8 +1,8 @@
 # Installation: one self-contained folder (default /opt/quorvel) holding the
-# program, its six shared libraries (found through the $ORIGIN rpath), the
+# program, its shared libraries (found through the $ORIGIN rpath), the
 # config/ folder, the log configuration and an empty log/ folder; plus a
 # desktop entry that starts the program in that folder. `cpack -G DEB` makes
-# the Debian package.
+# the Debian package (scripts/package-check.sh builds, installs and starts it).
 if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
   set(CMAKE_INSTALL_PREFIX /opt/quorvel CACHE PATH "Installation folder" FORCE)
 endif()
@@ -18,13 +18,18 @@ endforeach()
 if(TARGET Quorvel_Client)
   install(TARGETS Quorvel_Client RUNTIME DESTINATION . COMPONENT runtime)
   set(res ${CMAKE_SOURCE_DIR}/client/res)
-  install(FILES ${res}/config/UIConfig.xml ${res}/config/WorkParam.xml
-          DESTINATION config COMPONENT runtime)
+  install(FILES ${res}/config/UIConfig.xml DESTINATION config COMPONENT runtime)
+  # Server addresses and passwords: readable by the owner only.
+  install(FILES ${res}/config/WorkParam.xml DESTINATION config COMPONENT runtime
+          PERMISSIONS OWNER_READ OWNER_WRITE)
   install(DIRECTORY ${res}/toolbar/ DESTINATION config/toolbar COMPONENT runtime
           FILES_MATCHING PATTERN "*.bmp")
   install(FILES ${res}/ApplicationLog.conf ${res}/LogFilter.conf ${res}/quorvel.png
           DESTINATION . COMPONENT runtime)
-  install(DIRECTORY DESTINATION log COMPONENT runtime)
+  # The log folder is written by the program at run time.
+  install(DIRECTORY DESTINATION log COMPONENT runtime
+          DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+                                GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/quorvel.desktop.in
                  ${CMAKE_BINARY_DIR}/quorvel.desktop @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/quorvel.desktop
@@ -43,7 +48,13 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 # Runtime dependencies are read off the binaries; our own libraries are in the package.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${QUORVEL_OUT})
+# Chinese captions need a CJK font; the tray icon needs no extra package.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-zenhei")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/cmake/deb/postinst)
+# The two settings files are the site's: an upgrade keeps local changes.
+set(QUORVEL_CONFFILES ${CMAKE_BINARY_DIR}/deb/conffiles)
+file(WRITE ${QUORVEL_CONFFILES}
+     "${CMAKE_INSTALL_PREFIX}/config/UIConfig.xml\n${CMAKE_INSTALL_PREFIX}/config/WorkParam.xml\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_SOURCE_DIR}/cmake/deb/postinst ${CMAKE_SOURCE_DIR}/cmake/deb/postrm ${QUORVEL_CONFFILES})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
