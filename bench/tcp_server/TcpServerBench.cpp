@@ -254,6 +254,7 @@ int main(int argc, char** argv)
     lim.rlim_cur = lim.rlim_max;
     setrlimit(RLIMIT_NOFILE, &lim);
 
+    const long atStart = residentKb();
     EchoHandler handler;
     TcpSocketServer* server = SocketServerManager::get()->getTcpSocketServer(4096, &handler, false);
     const int tessalyPort = freePort();
@@ -262,6 +263,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "start failed: %s\n", error);
         return 1;
     }
+    const long afterStart = residentKb();
     const int asioPort = freePort();
     AsioServer reference(static_cast<unsigned short>(asioPort));
 
@@ -290,8 +292,10 @@ int main(int argc, char** argv)
     for (int i = 0; i < 400 && server->clientsCount() < held.size(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const long after = residentKb();
+    std::printf("resident memory: %ld kB before the server, %ld kB once started for 4096 (slots allocated)\n",
+                atStart, afterStart);
     std::printf("held %zu connections, server counts %u; resident memory %ld kB -> %ld kB (+%ld kB, "
-                "client and server ends together in this process)\n",
+                "client and server ends together in this process; socket buffers are kernel memory)\n",
                 held.size(), server->clientsCount(), before, after, after - before);
     for (int fd : held)
         ::close(fd);

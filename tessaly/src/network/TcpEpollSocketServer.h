@@ -18,9 +18,12 @@ class TcpSocketServerHandler;
 
 // The server on edge-triggered epoll. One listener thread accepts, four
 // I/O threads receive and send, one disconnect thread closes. A send that
-// the application asks for is handed to an I/O thread (directly when asked
-// from one, else through a wake-up queue), so handler callbacks always run
-// on the server's threads.
+// the application asks for is handed to an I/O thread (the calling one,
+// once its callback has returned, or another through a wake-up queue), so
+// handler callbacks always run on the server's threads and never inside
+// the application's own sendTo call. sendCompleted/sendFailed for a send
+// asked for from readyToRead may run while that connection's receive lock
+// is still held (receive lock before send lock, the one order used).
 class TcpEpollSocketServer : public TcpSocketServer {
 public:
     static constexpr unsigned _maxConnections = 4096;
@@ -70,6 +73,8 @@ private:
     void handBack(ClientResource& slot, unsigned idCode, SocketSentObject* object, bool failed);
     void scheduleSend(unsigned idCode);
     void runScheduledSends();
+    // On an I/O thread: starts the sends its callbacks asked for.
+    void runPendingSends();
     void retire(unsigned idCode);
     ClientResource* slotOf(unsigned idCode);
     void wakeIoThreads();

@@ -287,19 +287,8 @@ void TcpEpollSocketServer::ioLoop()
                         pumpSend(*slot, idCode);
                 }
             }
-            // Sends asked for by the callbacks above, now that their locks are free.
-            while (!pending.empty()) {
-                std::vector<unsigned> now;
-                now.swap(pending);
-                for (unsigned id : now) {
-                    ClientResource* s = slotOf(id);
-                    if (!s)
-                        continue;
-                    ScopedLock<SpinLock> guard(s->sendLock);
-                    if (s->idCode.load() == id)
-                        pumpSend(*s, id);
-                }
-            }
+            // Sends asked for by the callbacks above.
+            runPendingSends();
         }
     }
     tlsPendingSends = nullptr;
@@ -316,6 +305,9 @@ void TcpEpollSocketServer::receive(ClientResource& slot, unsigned idCode)
         if (r > 0) {
             slot.receiveLength = static_cast<unsigned>(r);
             handler_->readyToRead(idCode, slot.receiveBuffer, slot.receiveLength);
+            // Start what the callback sent now, not after the socket runs dry:
+            // a client that streams would otherwise get nothing back meanwhile.
+            runPendingSends();
             continue;
         }
         if (r < 0 && errno == EINTR)
@@ -436,6 +428,23 @@ void TcpEpollSocketServer::scheduleSend(unsigned idCode)
         scheduled_.push_back(idCode);
     }
     wakeIoThreads();
+}
+
+void TcpEpollSocketServer::runPendingSends()
+{
+    std::vector<unsigned>* pending = tlsPendingSends;
+    while (pending && !pending->empty()) {
+        std::vector<unsigned> now;
+        now.swap(*pending);
+        for (unsigned id : now) {
+            ClientResource* s = slotOf(id);
+            if (!s)
+                continue;
+            ScopedLock<SpinLock> guard(s->sendLock);
+            if (s->idCode.load() == id)
+                pumpSend(*s, id);
+        }
+    }
 }
 
 void TcpEpollSocketServer::runScheduledSends()
