@@ -135,15 +135,16 @@ void CViewDataModify::OnItemActivated(wxListEvent& event) { EditRow(event.GetInd
 void CViewDataModify::EditRow(long row) {
     EMDeviceGroupItem* item = GetRowItem(row);
     if (!item) return;
-    const EMDeviceGroupItem before = *item;
+    const std::string oldName = item->c4, oldUnit = item->c3;
+    const int oldColour = item->b4;
     CDlgDataEdit dialog(this, item);
     if (dialog.ShowModal() != wxID_OK) return;
     if (!item->update()) {
         // The database kept the old values: so does the shared record, or
         // other views would show what was never saved.
-        item->c4 = before.c4;
-        item->c3 = before.c3;
-        item->b4 = before.b4;
+        item->c4 = oldName;
+        item->c3 = oldUnit;
+        item->b4 = oldColour;
         ShowRow(row, *item);
         wxMessageBox(UpdateFailedText(dialog.m_name), UpdateFailedCaption(), wxOK | wxICON_ERROR, this);
         return;
