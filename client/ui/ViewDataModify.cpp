@@ -36,7 +36,7 @@ wxString CViewDataModify::UpdateFailedCaption() { return wxString(L"错误"); }
 
 wxString CViewDataModify::UpdateFailedText(const wxString& itemName) {
     return wxString(L"数据点“") + itemName +
-           wxString(L"”保存失败：数据库更新未成功（数据库连接断开或数据表不可写，详情见日志）。修改已撤销。");
+           wxString(L"”保存失败：数据库未能写入这次修改（错误详情已记入日志）。修改已撤销。");
 }
 
 CViewDataModify::CViewDataModify(wxWindow* parent, wxWindowID id, const ViewContext& context)
