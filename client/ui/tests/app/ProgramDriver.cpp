@@ -85,6 +85,13 @@ ClientProcess::ClientProcess(const Sandbox& box) {
     pid_ = ::fork();
     if (pid_ == 0) {
         ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        // In an AddressSanitizer build: report our leaks, not the desktop's.
+        const char* src = std::getenv("QUORVEL_SOURCE_DIR");
+        if (src && !std::getenv("LSAN_OPTIONS")) {
+            const std::string opts = std::string("suppressions=") + src +
+                                     "/client/ui/tests/app/lsan-system.supp:print_suppressions=0";
+            ::setenv("LSAN_OPTIONS", opts.c_str(), 1);
+        }
         if (::chdir(dir.c_str()) != 0) ::_exit(126);
         const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd >= 0) {
