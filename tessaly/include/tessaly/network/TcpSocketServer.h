@@ -15,6 +15,7 @@ public:
     // copied into errorBuffer (truncated to size - 1 characters). True at
     // once when already started.
     virtual bool start(const char* address, unsigned short port, char* errorBuffer, unsigned errorSize) = 0;
+    // Waits for the server's threads, so never from inside a handler callback.
     virtual void stop() = 0;
     // Queues the object behind those already sent to that connection. On
     // false the object stays the caller's.
