@@ -320,6 +320,8 @@ TEST_F(DebugViewTest, ChannelWithAnUnknownProtocolDoesNotSendAndSaysSo) {
     ASSERT_NE(view->GetCurrentChannel(), nullptr);
     send("AT\n");
     EXPECT_EQ(view->GetStatusMessage(), CViewDebug::UnknownProtocolText());
+    pumpFor(300);
+    frametest::screenshot("debug_view_unknown_protocol");
     // A marker sent afterwards on channel A is the first thing the broker sees.
     selectDevice(0);
     EXPECT_EQ(view->GetStatusMessage(), "");
