@@ -60,7 +60,9 @@ OUT=$WORK/raw
 trayer --edge top --align right --widthtype pixel --width 200 \
        --heighttype pixel --height 30 >/dev/null 2>&1 &
 TRAYER=$!
-sleep 1
+# The tray host must be up before the program creates its icon.
+for i in $(seq 30); do xdotool search --class trayer >/dev/null 2>&1 && break; sleep 0.3; done
+kill -0 $TRAYER 2>/dev/null || { echo "user-guide-shots: trayer did not start" >&2; exit 1; }
 ( cd "$WORK/app" && HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/run" exec ./Quorvel_Client ) \
   >"$WORK/client.out" 2>&1 &
 PID=$!
@@ -70,7 +72,8 @@ die() {
   echo "user-guide-shots: $*" >&2
   import -silent -window root "$WORK/failure.png" 2>/dev/null
   if ! kill -0 $PID 2>/dev/null; then
-    wait $PID; echo "user-guide-shots: the program had ended (status $?)" >&2
+    local st=0; wait $PID || st=$?
+    echo "user-guide-shots: the program had ended (status $st)" >&2
   fi
   exit 1
 }
@@ -144,10 +147,6 @@ MAIN_TITLE="Quorvel_Client(Version1.12)"
 MSG_TITLE="Quorvel_Client"
 # Toolbar buttons (50 pixels apart) of a user with both modules.
 TB_REALTIME=26; TB_HISTORY=78; TB_STATISTICS=130; TB_DEBUG=182; TB_POINTS=234; TB_EXIT=338; TB_Y=24
-
-# The tray host must be up before the program creates its icon.
-for i in $(seq 20); do xdotool search --class trayer >/dev/null 2>&1 && break; sleep 0.3; done
-kill -0 $TRAYER 2>/dev/null || die "trayer did not start"
 
 # 1. Login
 LOGIN=$(win "用户登录" 30) || die "no login dialog"
