@@ -16,7 +16,7 @@
 #include <wx/gdicmn.h>
 #include <wx/taskbar.h>
 
-#include "WxTestApp.h"
+#include "quorvel_test/WxTestApp.h"
 #include "vintrel/TrayTool.h"
 
 namespace {

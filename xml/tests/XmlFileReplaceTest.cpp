@@ -1,7 +1,8 @@
 // The file writer replaces the target in one step: a failed write leaves
 // the old file whole, and the new file's permissions are chosen, not
 // inherited by accident.
-#include "TempDir.h"
+#include "quorvel_test/FileSizeLimit.h"
+#include "quorvel_test/TempDir.h"
 
 #include "xandril/CAttribute.h"
 #include "xandril/CSEM2XML.h"
@@ -47,27 +48,6 @@ std::size_t entriesIn(const TempDir& dir)
     return n;
 }
 
-// Lets writes past `bytes` fail as on a full disk, for this scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_handler)(int);
-};
 
 } // namespace
 

@@ -1,6 +1,6 @@
 // Attribute conversions, reading into trees, and tree ownership (run
 // under AddressSanitizer to catch leaks and double frees).
-#include "TempDir.h"
+#include "quorvel_test/TempDir.h"
 
 #include "xandril/CAttribute.h"
 #include "xandril/CSEM2XML.h"

@@ -1,5 +1,5 @@
 // Exact bytes of both writers.
-#include "TempDir.h"
+#include "quorvel_test/TempDir.h"
 
 #include "xandril/CAttribute.h"
 #include "xandril/CSEM2XML.h"

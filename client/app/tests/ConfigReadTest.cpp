@@ -1,5 +1,6 @@
 // Defaults and both readers of the configuration files.
-#include "TempDir.h"
+#include "quorvel_test/TempDir.h"
+#include "XmlHead.h"
 
 #include "app/Config.h"
 #include "app/Globals.h"

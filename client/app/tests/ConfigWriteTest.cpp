@@ -1,6 +1,8 @@
 // WorkParam.xml writing: exact bytes, owner-only permissions, and an old
 // file that survives a write that does not complete.
-#include "TempDir.h"
+#include "quorvel_test/FileSizeLimit.h"
+#include "quorvel_test/TempDir.h"
+#include "XmlHead.h"
 
 #include "app/Config.h"
 
@@ -34,27 +36,6 @@ std::size_t entriesIn(const TempDir& dir)
     return n;
 }
 
-// Makes writes past `bytes` fail as on a full disk, for this scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_handler)(int);
-};
 
 } // namespace
 

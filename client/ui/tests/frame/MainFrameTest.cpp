@@ -18,7 +18,7 @@
 
 #include "FrameTestSupport.h"
 #include "TestDatabase.h"
-#include "WxTestApp.h"
+#include "quorvel_test/WxTestApp.h"
 #include "quillet/MqttClient.h"
 #include "ui/MainFrame.h"
 #include "ui/ViewDataModify.h"

@@ -11,7 +11,7 @@
 #include "FrameTestSupport.h"
 #include "MqttTestSupport.h"
 #include "TestDatabase.h"
-#include "WxTestApp.h"
+#include "quorvel_test/WxTestApp.h"
 #include "db/EMRealDataCommunication.h"
 #include "mqtt/ChannelSubscriptions.h"
 #include "mqtt/MsgBody.h"

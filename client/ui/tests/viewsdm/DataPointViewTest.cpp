@@ -20,7 +20,7 @@
 
 #include "FrameTestSupport.h"
 #include "TestDatabase.h"
-#include "WxTestApp.h"
+#include "quorvel_test/WxTestApp.h"
 #include "db/EMDeviceGroupItem.h"
 #include "ui/DlgDataEdit.h"
 #include "ui/MainFrame.h"

@@ -17,7 +17,7 @@
 #include "GatewayReplies.h"
 #include "MqttTestSupport.h"
 #include "TestDatabase.h"
-#include "WxTestApp.h"
+#include "quorvel_test/WxTestApp.h"
 #include "db/EMPassageway.h"
 #include "mqtt/ChannelSubscriptions.h"
 #include "mqtt/MsgBody.h"

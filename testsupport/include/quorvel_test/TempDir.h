@@ -11,7 +11,7 @@ class TempDir {
 public:
     TempDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "xandril-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             std::abort();
         m_path = pattern;
