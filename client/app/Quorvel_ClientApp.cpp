@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include <wx/gdicmn.h>
 #include <wx/msgdlg.h>
 
 #include "app/Config.h"
@@ -91,6 +92,9 @@ bool CQuorvel_ClientApp::InitInstance() {
     frame->SetAboutAction([this](wxWindow* parent) { OnAppAbout(parent); });
     SetTopWindow(frame);
     startupTrace("000000333333");
+    // Without a window manager a maximise request is ignored: start at the
+    // size of the work area so every view's controls fit either way.
+    frame->SetSize(wxGetClientDisplayRect());
     frame->Maximize(true);
     frame->Show(true);
     frame->Update();

@@ -1,10 +1,11 @@
 # Copies the program's settings (res/config/*.xml, *.conf) and toolbar pictures
-# (res/toolbar/*.bmp) into the config folder beside the program. Settings
-# already there are kept: an edited WorkParam.xml is not overwritten.
+# (res/toolbar/*.bmp) into the config folder beside the program. The program
+# only reads UIConfig.xml, so it is always refreshed; WorkParam.xml is kept
+# once there (the login dialog edits it).
 file(GLOB settings LIST_DIRECTORIES false ${SRC}/config/*.xml ${SRC}/config/*.conf)
 foreach(f ${settings})
   get_filename_component(name ${f} NAME)
-  if(NOT EXISTS ${DST}/${name})
+  if(NOT name STREQUAL "WorkParam.xml" OR NOT EXISTS ${DST}/${name})
     file(COPY ${f} DESTINATION ${DST})
   endif()
 endforeach()
