@@ -1,5 +1,6 @@
 #include "ui/DlgBase.h"
 
+#include <wx/event.h>
 #include <wx/panel.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
@@ -32,4 +33,19 @@ void ApplyViewColouring(wxWindow* root, const wxColour& viewColour) {
         }
     }
     root->Refresh();
+}
+
+void CDlgBase::HandleOkCancelKeys(wxKeyEvent& event, const std::function<void()>& onOk,
+                                  const std::function<void()>& onCancel) {
+    switch (event.GetKeyCode()) {
+        case WXK_RETURN:
+        case WXK_NUMPAD_ENTER:
+            onOk();
+            return;
+        case WXK_ESCAPE:
+            onCancel();
+            return;
+        default:
+            event.Skip();
+    }
 }

@@ -2,6 +2,8 @@
 // CDlgBase: base of the client's dialogs. Paints the dialog in the configured
 // view colour; static texts are yellow on it, edits take the view colour.
 // ApplyViewColouring() is the same colouring for any window (views use it).
+#include <functional>
+
 #include <wx/dialog.h>
 
 class CDlgBase : public wxDialog {
@@ -16,6 +18,12 @@ public:
     // Call after the controls exist (the end of the derived constructor or
     // its setup): colours every control below this dialog.
     void ApplyDialogColouring();
+
+protected:
+    // For a char hook of a dialog in which Enter means OK and Escape Cancel
+    // wherever the focus is: runs one of them, or lets the key go on.
+    static void HandleOkCancelKeys(wxKeyEvent& event, const std::function<void()>& onOk,
+                                   const std::function<void()>& onCancel);
 
 private:
     int m_templateId;

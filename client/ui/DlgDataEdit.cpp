@@ -112,19 +112,8 @@ void CDlgDataEdit::Cancel() {
 void CDlgDataEdit::OnCancel(wxCommandEvent&) { Cancel(); }
 
 void CDlgDataEdit::OnCharHook(wxKeyEvent& event) {
-    switch (event.GetKeyCode()) {
-        case WXK_ESCAPE:
-            Cancel();
-            return;
-        case WXK_RETURN:
-        case WXK_NUMPAD_ENTER: {
-            wxCommandEvent ev;
-            OnOK(ev);
-            return;
-        }
-        default:
-            event.Skip();
-    }
+    HandleOkCancelKeys(
+        event, [this] { wxCommandEvent ev; OnOK(ev); }, [this] { Cancel(); });
 }
 
 void CDlgDataEdit::OnClose(wxCloseEvent&) { Cancel(); }

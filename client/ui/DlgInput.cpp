@@ -51,19 +51,8 @@ void CDlgInput::OnOK(wxCommandEvent&) {
 void CDlgInput::OnCancel(wxCommandEvent&) { EndModal(wxID_CANCEL); }
 
 void CDlgInput::OnCharHook(wxKeyEvent& event) {
-    switch (event.GetKeyCode()) {
-        case WXK_RETURN:
-        case WXK_NUMPAD_ENTER: {
-            wxCommandEvent ev;
-            OnOK(ev);
-            return;
-        }
-        case WXK_ESCAPE:
-            EndModal(wxID_CANCEL);
-            return;
-        default:
-            event.Skip();
-    }
+    HandleOkCancelKeys(
+        event, [this] { wxCommandEvent ev; OnOK(ev); }, [this] { EndModal(wxID_CANCEL); });
 }
 
 void CDlgInput::OnClose(wxCloseEvent&) { EndModal(wxID_CANCEL); }

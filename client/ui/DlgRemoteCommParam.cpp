@@ -157,19 +157,8 @@ void CDlgRemoteCommParam::OnOK(wxCommandEvent&) {
 void CDlgRemoteCommParam::OnCancel(wxCommandEvent&) { EndModal(wxID_CANCEL); }
 
 void CDlgRemoteCommParam::OnCharHook(wxKeyEvent& event) {
-    switch (event.GetKeyCode()) {
-        case WXK_RETURN:
-        case WXK_NUMPAD_ENTER: {
-            wxCommandEvent ev;
-            OnOK(ev);
-            return;
-        }
-        case WXK_ESCAPE:
-            EndModal(wxID_CANCEL);
-            return;
-        default:
-            event.Skip();
-    }
+    HandleOkCancelKeys(
+        event, [this] { wxCommandEvent ev; OnOK(ev); }, [this] { EndModal(wxID_CANCEL); });
 }
 
 void CDlgRemoteCommParam::OnClose(wxCloseEvent&) { EndModal(wxID_CANCEL); }

@@ -1,4 +1,5 @@
 #include "DemoSite.h"
+#include "Hashing.h"
 
 #include <cstdio>
 #include <functional>
@@ -6,23 +7,6 @@
 namespace demo {
 
 namespace {
-
-// splitmix64: a small, well-mixed hash for deterministic identifiers.
-std::uint64_t mix(std::uint64_t x)
-{
-    x += 0x9e3779b97f4a7c15ULL;
-    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
-    return x ^ (x >> 31);
-}
-
-std::uint64_t hashText(const std::string& text)
-{
-    std::uint64_t h = 1469598103934665603ULL;
-    for (unsigned char c : text)
-        h = (h ^ c) * 1099511628211ULL;
-    return h;
-}
 
 const int kPalette[] = {
     0x0000FF,  // red

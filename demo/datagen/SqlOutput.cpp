@@ -1,4 +1,5 @@
 #include "SqlOutput.h"
+#include "Hashing.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,22 +8,6 @@
 namespace demo {
 
 namespace {
-
-std::uint64_t mix(std::uint64_t x)
-{
-    x += 0x9e3779b97f4a7c15ULL;
-    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
-    return x ^ (x >> 31);
-}
-
-std::uint64_t hashText(const std::string& text)
-{
-    std::uint64_t h = 1469598103934665603ULL;
-    for (unsigned char c : text)
-        h = (h ^ c) * 1099511628211ULL;
-    return h;
-}
 
 // Uniform in [0, 1) from a key.
 double uniform(std::uint64_t key)
