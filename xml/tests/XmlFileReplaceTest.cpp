@@ -33,20 +33,6 @@ std::string expectedBytes(const char* value)
            + "\" />\n";
 }
 
-mode_t modeOf(const std::string& path)
-{
-    struct stat info {};
-    ::stat(path.c_str(), &info);
-    return info.st_mode & 07777;
-}
-
-std::size_t entriesIn(const TempDir& dir)
-{
-    std::size_t n = 0;
-    for ([[maybe_unused]] auto& entry : std::filesystem::directory_iterator(dir.path()))
-        ++n;
-    return n;
-}
 
 
 } // namespace

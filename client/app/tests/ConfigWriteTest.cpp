@@ -21,20 +21,6 @@ const std::string kDefaultFile =
       "\t<mqtt ip=\"127.0.0.1\" port=\"6002\" pwd=\"qpzr739105\" user=\"tzmk\" />\n"
       "</WorkParam>\n";
 
-mode_t modeOf(const std::string& path)
-{
-    struct stat info {};
-    ::stat(path.c_str(), &info);
-    return info.st_mode & 07777;
-}
-
-std::size_t entriesIn(const TempDir& dir)
-{
-    std::size_t n = 0;
-    for ([[maybe_unused]] auto& entry : std::filesystem::directory_iterator(dir.path()))
-        ++n;
-    return n;
-}
 
 
 } // namespace

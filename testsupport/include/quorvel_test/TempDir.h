@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 
 class TempDir {
 public:
@@ -35,4 +36,21 @@ inline void writeBytes(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+// Permission bits of a file.
+inline mode_t modeOf(const std::string& path)
+{
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    return info.st_mode & 07777;
+}
+
+// How many entries a folder holds (a leftover temporary file shows here).
+inline std::size_t entriesIn(const TempDir& dir)
+{
+    std::size_t n = 0;
+    for ([[maybe_unused]] auto& entry : std::filesystem::directory_iterator(dir.path()))
+        ++n;
+    return n;
 }

@@ -15,17 +15,11 @@
 #include "app/Config.h"
 #include "app/Globals.h"
 
+#include "quorvel_test/TrayHost.h"
+
 namespace frametest {
 
-inline std::string runCommand(const std::string& cmd) {
-    std::string out;
-    if (FILE* p = popen(cmd.c_str(), "r")) {
-        char buf[512];
-        while (fgets(buf, sizeof buf, p)) out += buf;
-        pclose(p);
-    }
-    return out;
-}
+using ::runCommand;
 
 inline std::string requireEnv(const char* name) {
     const char* v = std::getenv(name);
@@ -84,40 +78,7 @@ private:
     std::filesystem::path m_dir;
 };
 
-// Icons of this program embedded in the tray host's panel (absolute
-// rectangles). Test programs may share the host; icon windows carry the
-// program's name, so only ours count.
-inline std::vector<wxRect> ownTrayIcons(const std::string& programName) {
-    const std::string tree = runCommand("xwininfo -root -tree 2>/dev/null");
-    const std::string ours = "\"" + programName + "\": (";
-    std::vector<wxRect> icons;
-    std::size_t panelIndent = std::string::npos;
-    std::size_t pos = 0;
-    while (pos < tree.size()) {
-        std::size_t eol = tree.find('\n', pos);
-        if (eol == std::string::npos) eol = tree.size();
-        const std::string line = tree.substr(pos, eol - pos);
-        pos = eol + 1;
-        const std::size_t indent = line.find_first_not_of(' ');
-        if (indent == std::string::npos) continue;
-        if (line.find("(\"panel\" \"trayer\")") != std::string::npos) {
-            panelIndent = indent;
-            continue;
-        }
-        if (panelIndent == std::string::npos) continue;
-        if (indent <= panelIndent && line.find("0x") == indent) {
-            panelIndent = std::string::npos;
-            continue;
-        }
-        if (line.find(ours) == std::string::npos) continue;
-        int w = 0, h = 0, rx = 0, ry = 0, ax = 0, ay = 0;
-        const std::size_t geo = line.rfind(")  ");
-        if (geo != std::string::npos &&
-            std::sscanf(line.c_str() + geo + 3, "%dx%d%d%d %d%d", &w, &h, &rx, &ry, &ax, &ay) == 6)
-            icons.emplace_back(ax, ay, w, h);
-    }
-    return icons;
-}
+using ::ownTrayIcons;
 
 // Clicks (count 1 or 2) in the middle of `r`, with the tray panel raised
 // above any window another test may have put over it.
