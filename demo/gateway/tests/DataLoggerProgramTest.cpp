@@ -8,6 +8,7 @@
 #include "db/EMDeviceGroup.h"
 #include "db/EMDeviceGroupItem.h"
 
+#include <soci/mysql/soci-mysql.h>
 #include <soci/soci.h>
 
 #include <gtest/gtest.h>
@@ -334,22 +335,33 @@ TEST(DataLoggers, LiveRowsReadBackThroughTheHistoryQueryAndSurviveAReload) {
     TestDatabase db;
     const std::time_t start = aligned(std::time(nullptr));
     loadSite(db, site, demo::kDefaultSeed, [&](size_t) { return History{start, 12}; });
+    std::time_t g0ReloadEnd = 0;
 
     GatewayRun gateway({"--db-name", db.name(), "--fast", "--period-ms", "1000000"});
     ASSERT_TRUE(gateway.waitFor("up to date", 1, 60s)) << gateway.output();
     ASSERT_TRUE(gateway.waitFor("rows at", 4, 60s)) << gateway.output();
 
-    // A reload under the running gateway: its connections cut, the marker
-    // gone, group 0's table made again with fresh rows ending now.
+    // A reload under the running gateway, as demo/load-demo.sh --force does
+    // it: the gateway's connections cut, the marker gone, group 0's table
+    // made again and loaded in one long transaction ending now. The gateway
+    // reconnects meanwhile and must not write into the half-loaded table.
     killConnections(db);
     const demo::Group& g0 = site.groups[0];
     db.execute("drop table demo_loaded");
     db.execute("drop table " + g0.table);
-    std::this_thread::sleep_for(1500ms);
-    const std::time_t reloadEnd = aligned(std::time(nullptr));
-    std::string script = demo::dataTableDdl(g0) + ";\n";
-    demo::writeMeasurements(g0, demo::kDefaultSeed, reloadEnd, 12, [&](const std::string& s) { script += s + ";\n"; });
-    db.executeUtf8(script + "create table demo_loaded (loaded_at datetime)");
+    db.executeUtf8(demo::dataTableDdl(g0));
+    {
+        std::string conn = TestDatabase::serverConnectionString();
+        soci::session loader(soci::mysql, conn.substr(0, conn.rfind("charset=")) + "charset=utf8mb4 db=" + db.name());
+        loader.begin();
+        const std::time_t reloadEnd = aligned(std::time(nullptr));
+        demo::writeMeasurements(g0, demo::kDefaultSeed, reloadEnd, 12,
+                                [&](const std::string& s) { loader << s; });
+        std::this_thread::sleep_for(3500ms);  // longer than the gateway's reconnect pause
+        loader.commit();
+        g0ReloadEnd = reloadEnd;
+    }
+    db.execute("create table demo_loaded (loaded_at datetime)");
     ASSERT_TRUE(gateway.waitFor("up to date", 2, 60s)) << gateway.output();
     const int written = gateway.count("rows at");
     ASSERT_TRUE(gateway.waitFor("rows at", written + 2, 60s)) << gateway.output();
@@ -358,11 +370,14 @@ TEST(DataLoggers, LiveRowsReadBackThroughTheHistoryQueryAndSurviveAReload) {
     ASSERT_TRUE(db.openPool());
     for (const demo::Group& g : site.groups) {
         SCOPED_TRACE(g.table);
+        const TableState all = tableState(db, g.table);
+        EXPECT_EQ(all.rows, all.distinct) << "no instant written twice";
+        EXPECT_EQ(all.rows, (all.last - all.first) / kStep + 1) << "no hole";
         EMDeviceGroup* record = EMDeviceGroup::getById(g.id);
         ASSERT_NE(record, nullptr);
         EMDeviceData data(record);
         ASSERT_EQ(data.items().size(), g.items.size());
-        const std::time_t from = &g == &g0 ? reloadEnd : start;
+        const std::time_t from = &g == &site.groups[0] ? g0ReloadEnd : start;
         DataRows rows = data.queryHistory(from + 1, from + 400L * 86400);
         ASSERT_GE(rows.size(), 4u);
         // One row per 5-minute step straight on from the stored history,
