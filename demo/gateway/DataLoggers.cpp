@@ -71,7 +71,8 @@ bool DataLoggers::demoLoaded() {
 void DataLoggers::loadGroups() {
     loggers_.clear();
     std::set<std::string> tables;
-    for (const auto& row : db_.query("select table_name from information_schema.tables where table_schema = database()")) {
+    for (const auto& row :
+         db_.query("select table_name from information_schema.tables where table_schema = database()")) {
         tables.insert(row[0].value_or(""));
     }
     for (const auto& row : db_.query("select id, c4 from em_device_group")) {
