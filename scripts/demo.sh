@@ -53,7 +53,9 @@ for f in ApplicationLog.conf LogFilter.conf; do
 done
 say "program folder laid out in $BIN"
 
-# The gateway simulator plays the server side: channel states and replies.
+# The gateway simulator plays the server side: channel states and replies,
+# and the data loggers: it fills the measurements up to now and adds a row
+# every 5 minutes, so a database loaded long ago shows recent data.
 if [ -x "$BIN/quorvel_gateway" ]; then
   if [ -f "$RUN/gateway.pid" ] && kill -0 "$(cat "$RUN/gateway.pid")" 2>/dev/null; then
     say "gateway simulator already running"

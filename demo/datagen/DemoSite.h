@@ -8,6 +8,10 @@
 
 namespace demo {
 
+// The seed of the demo database that demo/load-demo.sh loads; the gateway
+// simulator continues its measurements from the same seed.
+inline constexpr std::uint64_t kDefaultSeed = 20240501;
+
 // How an item's values are made.
 enum class Signal {
     Daily,    // base + daily cycle + noise (double)

@@ -77,7 +77,7 @@ private:
 
 int main(int argc, char** argv)
 {
-    std::uint64_t seed = 20240501;
+    std::uint64_t seed = demo::kDefaultSeed;
     std::time_t end = std::time(nullptr);
     bool endGiven = false;
     long days = 90;

@@ -1,5 +1,6 @@
 #include "GatewayOptions.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -12,6 +13,9 @@ const char* const kGatewayUsage =
     "  --heartbeat-ms N   every channel's state published again (10000)\n"
     "  --duration-s N     stop after N seconds (0: run until SIGINT/SIGTERM)\n"
     "  --seed N           random seed (0: from the clock)\n"
+    "  --site-seed N      seed the demo site was loaded with (20240501)\n"
+    "  --backfill-days N  fill a gap in the measurements at most N days back (90)\n"
+    "  --fast             write one 5-minute row per second instead of in real time\n"
     "Defaults come from QUORVEL_MQTT_HOST/PORT/USER/PASSWORD and\n"
     "QUORVEL_DB_HOST/PORT/USER/PASSWORD (source .run/services.env).\n";
 
@@ -61,6 +65,10 @@ bool parseGatewayOptions(int argc, char** argv, GatewayOptions& o, bool& help, s
             help = true;
             return true;
         }
+        if (arg == "--fast") {
+            o.fast = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             error = "missing value after " + arg;
             return false;
@@ -109,6 +117,13 @@ bool parseGatewayOptions(int argc, char** argv, GatewayOptions& o, bool& help, s
             int seed = 0;
             ok = toInt(value, seed);
             o.seed = static_cast<unsigned>(seed);
+        } else if (arg == "--site-seed") {
+            char* end = nullptr;
+            errno = 0;
+            o.siteSeed = std::strtoull(value, &end, 10);
+            ok = *value >= '0' && *value <= '9' && *end == '\0' && errno != ERANGE;
+        } else if (arg == "--backfill-days") {
+            ok = toInt(value, o.backfillDays) && o.backfillDays > 0 && o.backfillDays <= 3660;
         } else {
             error = "unknown option " + arg;
             return false;

@@ -2,7 +2,10 @@
 // service environment (QUORVEL_MQTT_*, QUORVEL_DB_*) where one is set.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "DemoSite.h"
 
 struct GatewayOptions {
     std::string mqttHost = "127.0.0.1";
@@ -20,6 +23,10 @@ struct GatewayOptions {
     int heartbeatMs = 10000;    // every channel's state published again
     int durationS = 0;          // 0: until SIGINT/SIGTERM
     unsigned seed = 0;          // 0: from the clock
+    // The data loggers: measurements of the demo site's groups.
+    std::uint64_t siteSeed = demo::kDefaultSeed;  // the seed the site was loaded with
+    int backfillDays = 90;      // at most this far back when filling a gap
+    bool fast = false;          // one 5-minute step per second instead of real time
 };
 
 // Parses argv over the environment's defaults. False (with a message in

@@ -1,10 +1,13 @@
-// quorvel_gateway: the demo's stand-in for the field gateways and the server.
+// quorvel_gateway: the demo's stand-in for the field gateways, their data
+// loggers and the server.
+#include "DataLoggers.h"
 #include "GatewayOptions.h"
 #include "GatewaySimulator.h"
 
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -32,6 +35,12 @@ int main(int argc, char** argv) {
     if (!simulator.start()) {
         return 1;
     }
+    // The data loggers write on a thread of their own: filling a long gap
+    // must not hold up the channels.
+    DataLoggers loggers(options);
+    std::thread loggerThread([&] { loggers.run(g_stop); });
     simulator.run(g_stop);
+    g_stop = true;
+    loggerThread.join();
     return 0;
 }

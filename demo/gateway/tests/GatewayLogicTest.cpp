@@ -45,11 +45,23 @@ TEST(GatewayOptions, CommandLineOverridesTheEnvironment) {
     ASSERT_TRUE(parseGatewayOptions(3, const_cast<char**>(combined), c, help, error)) << error;
     EXPECT_EQ(c.mqttHost, "10.0.0.5");
     EXPECT_EQ(c.mqttPort, 6002);
+    EXPECT_FALSE(c.fast);
+    EXPECT_EQ(c.siteSeed, demo::kDefaultSeed);
+
+    // --fast takes no value: the option after it is still read.
+    const char* loggers[] = {"gw", "--fast", "--site-seed", "77", "--backfill-days", "3"};
+    GatewayOptions l;
+    ASSERT_TRUE(parseGatewayOptions(6, const_cast<char**>(loggers), l, help, error)) << error;
+    EXPECT_TRUE(l.fast);
+    EXPECT_EQ(l.siteSeed, 77u);
+    EXPECT_EQ(l.backfillDays, 3);
 
     for (std::vector<const char*> bad : {std::vector<const char*>{"gw", "--bogus", "1"}, {"gw", "--mqtt-port"},
                                          {"gw", "--mqtt-port", "12x"}, {"gw", "--down-ms", "300:100"},
                                          {"gw", "--period-ms", "0"}, {"gw", "--db-port", "-5"},
-                                         {"gw", "--mqtt", "nohostport"}, {"gw", "--mqtt", ":6002"}}) {
+                                         {"gw", "--mqtt", "nohostport"}, {"gw", "--mqtt", ":6002"},
+                                         {"gw", "--backfill-days", "0"}, {"gw", "--site-seed", "-1"},
+                                         {"gw", "--site-seed", "99999999999999999999"}}) {
         GatewayOptions b;
         EXPECT_FALSE(parseGatewayOptions(static_cast<int>(bad.size()), const_cast<char**>(bad.data()), b, help, error))
             << bad[1];
