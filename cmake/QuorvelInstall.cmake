@@ -26,10 +26,10 @@ if(TARGET Quorvel_Client)
           FILES_MATCHING PATTERN "*.bmp")
   install(FILES ${res}/ApplicationLog.conf ${res}/LogFilter.conf ${res}/quorvel.png
           DESTINATION . COMPONENT runtime)
-  # The log folder is written by the program at run time.
+  # The log folder is written by the program at run time; its records are
+  # the operator's own.
   install(DIRECTORY DESTINATION log COMPONENT runtime
-          DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
-                                GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+          DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/quorvel.desktop.in
                  ${CMAKE_BINARY_DIR}/quorvel.desktop @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/quorvel.desktop

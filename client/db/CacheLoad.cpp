@@ -1,6 +1,7 @@
 #include "db/CacheLoad.h"
 
 #include "db/ConnectionPool.h"
+#include "db/DbLog.h"
 #include "db/SessionRetry.h"
 
 bool loadTable(const std::string& table, const std::function<void(const soci::row&)>& readRow,
@@ -21,7 +22,7 @@ bool loadTable(const std::string& table, const std::function<void(const soci::ro
         return true;
     } catch (const std::exception& e) {
         if (onError)
-            onError(e.what());
+            onError(dbErrorText(e));
         return false;
     }
 }

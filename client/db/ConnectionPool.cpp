@@ -6,6 +6,7 @@
 
 #include <soci/mysql/soci-mysql.h>
 
+#include "db/ConnectionString.h"
 #include "db/EMDevice.h"
 #include "db/EMDeviceGroup.h"
 #include "db/EMDeviceGroupItem.h"
@@ -36,8 +37,9 @@ std::string buildConnectionString(const std::string& dbIp, std::uint16_t dbPort,
                                   const std::string& dbName, const std::string& dbUser,
                                   const std::string& dbPassword)
 {
-    return "host=" + dbIp + " port=" + std::to_string(dbPort) + " db=" + dbName +
-           " user=" + dbUser + " password=" + dbPassword + " charset=GBK";
+    return "host=" + connectionStringValue(dbIp) + " port=" + std::to_string(dbPort) +
+           " db=" + connectionStringValue(dbName) + " user=" + connectionStringValue(dbUser) +
+           " password=" + connectionStringValue(dbPassword) + " charset=GBK";
 }
 
 void closeDatabase()

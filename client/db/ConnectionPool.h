@@ -15,7 +15,8 @@ inline constexpr std::size_t kConnectionPoolSize = 2;
 // Created before main and destroyed after it; opened by openDatabase.
 extern soci::connection_pool g_connectionPool;
 
-// "host=<ip> port=<port> db=<name> user=<user> password=<pwd> charset=GBK"
+// "host=<ip> port=<port> db=<name> user=<user> password=<pwd> charset=GBK",
+// each value written by connectionStringValue (quoted when it must be).
 std::string buildConnectionString(const std::string& dbIp, std::uint16_t dbPort,
                                   const std::string& dbName, const std::string& dbUser,
                                   const std::string& dbPassword);

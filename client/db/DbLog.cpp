@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include <soci/error.h>
+
 #include "app/Globals.h"
 #include "pellorn/LogWrapper.h"
 
@@ -36,6 +38,13 @@ void dbLogInfo(const char* format, const std::string& text)
     if (g_logWrapper)
         g_logWrapper->info(format, text.c_str());
     notify("INFO", format, text);
+}
+
+std::string dbErrorText(const std::exception& error)
+{
+    if (const auto* soci = dynamic_cast<const soci::soci_error*>(&error))
+        return soci->get_error_message();
+    return error.what();
 }
 
 void setDbLogObserver(DbLogObserver newObserver)

@@ -2,10 +2,16 @@
 // Log lines of the database layer, written through the client's log
 // wrapper (g_logWrapper). Each format takes one %s: the exception text or
 // the statement.
+#include <exception>
 #include <functional>
 #include <string>
 
 void dbLogError(const char* format, const std::string& text);
+
+// The text of a failure as it may be logged or shown. The database
+// library's own texts end with the statement and its bound values (a new
+// password among them): only the server's message is kept of those.
+std::string dbErrorText(const std::exception& error);
 void dbLogInfo(const char* format, const std::string& text);
 
 // Sees every line as it is logged (level "ERROR" or "INFO", formatted

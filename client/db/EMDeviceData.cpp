@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 
 #include <mysql.h>
@@ -92,6 +93,27 @@ std::string EMDeviceData::formatTime(std::time_t t)
     return std::string(buf, n);
 }
 
+namespace {
+
+// True when every byte of the name stands as GBK reads it: ASCII, or a lead
+// byte 0x81-0xFE followed by a second byte 0x40-0x7E or 0x80-0xFE.
+bool isWholeGbk(const std::string& name)
+{
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c < 0x80)
+            continue;
+        if (c == 0x80 || c == 0xFF || i + 1 == name.size())
+            return false;
+        unsigned char second = static_cast<unsigned char>(name[++i]);
+        if (second < 0x40 || second == 0x7F || second == 0xFF)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool EMDeviceData::sqlName(const std::string& name, std::string& out)
 {
     bool plain = !name.empty();
@@ -102,14 +124,42 @@ bool EMDeviceData::sqlName(const std::string& name, std::string& out)
         if (!alnum && c != '_' && c != '$')
             plain = false;
     }
+    if (!isWholeGbk(name))
+        return false;
     out = plain ? name : "`" + name + "`";
+    return true;
+}
+
+bool EMDeviceData::sqlTableName(const std::string& name, std::string& out)
+{
+    if (name.find('.') == std::string::npos)
+        return sqlName(name, out);
+    // Checked whole: a GBK second byte is never a dot, so every part of a
+    // whole-GBK name is whole GBK too.
+    std::string checked;
+    if (!sqlName(name, checked))
+        return false;
+    std::string quoted;
+    std::size_t from = 0;
+    for (;;) {
+        std::size_t dot = name.find('.', from);
+        std::string part = name.substr(from, dot == std::string::npos ? std::string::npos : dot - from);
+        if (part.empty())
+            return false;
+        quoted += "`" + part + "`";
+        if (dot == std::string::npos)
+            break;
+        quoted += '.';
+        from = dot + 1;
+    }
+    out = quoted;
     return true;
 }
 
 std::string EMDeviceData::buildHistoryStatement(std::time_t start, std::time_t end) const
 {
     std::string table;
-    if (!sqlName(table_, table))
+    if (!sqlTableName(table_, table))
         return {};
     std::string s = "select date_format(DataTime,'%Y-%c-%d %H:%i:%s') as DataTime";
     for (const EMDeviceGroupItem* item : items_) {
@@ -121,15 +171,18 @@ std::string EMDeviceData::buildHistoryStatement(std::time_t start, std::time_t e
     }
     s += " from " + table + kTimeRangeWhere + formatTime(start) + "' and DataTime <='" +
          formatTime(end) + "'";
-    // The plot needs ascending time; the server does not promise it.
-    s += " order by DataTime";
+    // The plot needs ascending time; the server does not promise it. The
+    // table's own column is named: a bare DataTime here would mean the
+    // formatted label of the select list, whose month has no leading zero
+    // (October would sort before September).
+    s += " order by " + table + ".DataTime";
     return s;
 }
 
 std::string EMDeviceData::buildStatisticsStatement(std::time_t start, std::time_t end, int mode) const
 {
     std::string table;
-    if (!sqlName(table_, table))
+    if (!sqlTableName(table_, table))
         return {};
     std::string s;
     const char* groupBy;
@@ -160,10 +213,11 @@ std::string EMDeviceData::buildStatisticsStatement(std::time_t start, std::time_
 
 namespace {
 
-// Runs the statement on a borrowed session and hands every row to onRow;
-// failures are logged once and end the rows.
+// Runs the statement on a borrowed session and hands every row to onRow.
+// A failure ends the rows; it is logged once and its text returned (empty
+// when every row was read).
 template <class OnColumns, class OnRow>
-void runQuery(const std::string& statement, OnColumns&& onColumns, OnRow&& onRow)
+std::string runQuery(const std::string& statement, OnColumns&& onColumns, OnRow&& onRow)
 {
     try {
         soci::session sql(g_connectionPool);
@@ -172,25 +226,37 @@ void runQuery(const std::string& statement, OnColumns&& onColumns, OnRow&& onRow
         onColumns(result);
         while (const MysqlRow* row = result.next())
             onRow(*row);
+        return {};
+    } catch (const std::bad_alloc&) {
+        // Memory is short: no log line is built here (it would need more).
+        return "out of memory";
     } catch (const std::exception& e) {
-        dbLogError(kErrorFormat, e.what());
+        std::string text = dbErrorText(e);
+        dbLogError(kErrorFormat, text);
+        return text;
     }
 }
 
 }  // namespace
+
+std::string EMDeviceData::unusableNameError() const
+{
+    std::string text = "unusable table or column name in group " + (group_ ? group_->id : std::string());
+    dbLogError(kErrorFormat, text);
+    return text;
+}
 
 DataRows EMDeviceData::queryHistory(std::time_t start, std::time_t end)
 {
     DataRows rows;
     statement_ = buildHistoryStatement(start, end);
     if (statement_.empty()) {
-        dbLogError(kErrorFormat, "unusable table or column name in group " +
-                                     (group_ ? group_->id : std::string()));
+        error_ = unusableNameError();
         return rows;
     }
     std::size_t timeColumn = 0;
     std::vector<std::size_t> columns(items_.size());
-    runQuery(
+    error_ = runQuery(
         statement_,
         [&](const MysqlResultStream& result) {
             timeColumn = result.column("DataTime");
@@ -245,13 +311,12 @@ DataRows EMDeviceData::queryStatistics(std::time_t start, std::time_t end, int m
     DataRows rows;
     statement_ = buildStatisticsStatement(start, end, mode);
     if (statement_.empty()) {
-        dbLogError(kErrorFormat, "unusable table or column name in group " +
-                                     (group_ ? group_->id : std::string()));
+        error_ = unusableNameError();
         return rows;
     }
     std::size_t year = 0, month = 0, day = 0, hour = 0;
     std::vector<std::size_t> columns(items_.size(), 0);
-    runQuery(
+    error_ = runQuery(
         statement_,
         [&](const MysqlResultStream& result) {
             year = result.column("year");

@@ -27,13 +27,18 @@ public:
     virtual ~EMDeviceData() = default;
 
     // Every row with start <= DataTime <= end, oldest first. On failure the
-    // error is logged and the rows read so far are returned.
+    // error is logged, error() tells it and the rows read so far are returned.
     DataRows queryHistory(std::time_t start, std::time_t end);
     // Averages of the floating and 64-bit items per hour, day or month.
     DataRows queryStatistics(std::time_t start, std::time_t end, int mode);
 
+    // Why the last query stopped before its end (lost connection, unknown
+    // table, unusable name, no memory); empty when it read every row. A
+    // result that comes with an error is incomplete.
+    const std::string& error() const { return error_; }
+
     // The statements as queryHistory/queryStatistics run them; empty when a
-    // table or column name cannot be used (holds a backtick or zero byte).
+    // table or column name cannot be used (see sqlName).
     std::string buildHistoryStatement(std::time_t start, std::time_t end) const;
     std::string buildStatisticsStatement(std::time_t start, std::time_t end, int mode) const;
 
@@ -44,14 +49,23 @@ public:
 
     // "%Y-%m-%d %H:%M:%S" in local time; empty if the time cannot be converted.
     static std::string formatTime(std::time_t t);
-    // A table or column name as it goes into a statement: as it stands when
-    // made only of letters, digits, '_' and '$'; else quoted with backticks.
-    // False for names holding a backtick or a zero byte.
+    // A column name as it goes into a statement: as it stands when made only
+    // of letters, digits, '_' and '$'; else quoted whole with backticks.
+    // False for names holding a backtick or a zero byte, and for names that
+    // are not whole GBK text: a lead byte without its second byte would
+    // join the closing backtick into one character on the GBK connection.
     static bool sqlName(const std::string& name, std::string& out);
+    // A table name: a plain name as sqlName puts it; a name with a schema
+    // part ("otherdb.data_x") has each dot-separated part quoted on its own
+    // ("`otherdb`.`data_x`"). False as for sqlName, or for an empty part.
+    static bool sqlTableName(const std::string& name, std::string& out);
 
 private:
+    std::string unusableNameError() const;  // logs it too
+
     EMDeviceGroup* group_;
     std::vector<EMDeviceGroupItem*> items_;
     std::string table_;
     std::string statement_;
+    std::string error_;
 };

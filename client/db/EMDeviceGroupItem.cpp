@@ -76,7 +76,7 @@ bool EMDeviceGroupItem::update()
         });
         return true;
     } catch (const std::exception& e) {
-        dbLogError("error:%s update device gorup item", e.what());
+        dbLogError("error:%s update device gorup item", dbErrorText(e));
         return false;
     }
 }

@@ -55,7 +55,7 @@ EMRealDataCommunication* EMRealDataCommunication::getByDeviceId(const std::strin
         cache.emplace(deviceKey, std::move(record));
         return result;
     } catch (const std::exception& e) {
-        dbLogError("error %s get communication", e.what());
+        dbLogError("error %s get communication", dbErrorText(e));
         return nullptr;
     }
 }

@@ -62,7 +62,7 @@ bool EMUser::update()
         });
         return true;
     } catch (const std::exception& e) {
-        dbLogError("error:%s update user", e.what());
+        dbLogError("error:%s update user", dbErrorText(e));
         return false;
     }
 }

@@ -117,7 +117,10 @@ void CDlgLogin::OnChangePassword(wxCommandEvent&) {
 void CDlgLogin::OnCommParam(wxCommandEvent&) {
     CDlgRemoteCommParam dlg(this, quorvel::ui::currentRemoteCommParams());
     if (dlg.ShowModal() != wxID_OK) return;
-    quorvel::ui::storeRemoteCommParams(dlg.Values());
+    if (!quorvel::ui::storeRemoteCommParams(dlg.Values()))
+        wxMessageBox(utf8ToUi("通讯参数保存失败，配置文件未修改！\n") +
+                         wxString::FromUTF8(quorvel::ui::workParamFilePath()),
+                     uistr::kAppName, wxOK | wxICON_ERROR, this);
     ShowServerAddress();
 }
 

@@ -1,6 +1,7 @@
 #include "ui/ViewQueryBase.h"
 
 #include <chrono>
+#include <new>
 
 #include <wx/app.h>
 #include <wx/choice.h>
@@ -58,6 +59,7 @@ struct CViewQueryBase::QueryOutcome {
     std::shared_ptr<const DataRows> rows;
     quorvel::ui::PlotFeed feed;
     double queryMs = 0;
+    std::string error;  // non-empty: the query failed and rows/feed are empty
 };
 
 wxBEGIN_EVENT_TABLE(CViewQueryBase, CViewBase)
@@ -354,9 +356,24 @@ void CViewQueryBase::RunQuery()
         const auto t0 = std::chrono::steady_clock::now();
         auto outcome = std::make_shared<QueryOutcome>();
         outcome->ticket = ticket;
-        auto rows = std::make_shared<DataRows>(work(*data, start, end));
-        outcome->feed = quorvel::ui::buildPlotFeed(*rows, kind);
-        outcome->rows = std::move(rows);
+        // A failure (also running out of memory, which must not end the
+        // program from this thread) leaves no rows: a part of a result is
+        // never shown or exported as if it were all of it.
+        try {
+            auto rows = std::make_shared<DataRows>(work(*data, start, end));
+            if (data->error().empty()) {
+                outcome->feed = quorvel::ui::buildPlotFeed(*rows, kind);
+                outcome->rows = std::move(rows);
+            } else {
+                outcome->error = data->error();
+            }
+        } catch (const std::bad_alloc&) {
+            outcome->feed = {};
+            outcome->error = "out of memory";
+        } catch (const std::exception& e) {
+            outcome->feed = {};
+            outcome->error = e.what();
+        }
         outcome->queryMs = msBetween(t0, std::chrono::steady_clock::now());
         auto* event = new wxThreadEvent(EVT_QUERY_DONE);
         event->SetPayload(outcome);
@@ -379,7 +396,9 @@ void CViewQueryBase::ApplyOutcome(QueryOutcome& outcome)
 {
     const auto t0 = std::chrono::steady_clock::now();
     m_lastQueryMs = outcome.queryMs;
-    m_result = outcome.rows;
+    // A failed query clears table and curves (nothing left to export) and
+    // says why.
+    m_result = outcome.rows ? outcome.rows : std::make_shared<const DataRows>();
     m_list->Freeze();
     if (m_plot) {
         m_plot->ClearDatas();
@@ -395,6 +414,8 @@ void CViewQueryBase::ApplyOutcome(QueryOutcome& outcome)
     m_list->SetRows(m_result);
     m_list->Thaw();
     m_lastFillMs = msBetween(t0, std::chrono::steady_clock::now());
+    if (!outcome.error.empty())
+        Notify(utf8ToUi("查询失败！\n") + quorvel::ui::gbkToUi(outcome.error), true);
 }
 
 void CViewQueryBase::SetBusy(bool busy)

@@ -22,7 +22,7 @@ RemoteCommParams currentRemoteCommParams() {
     return p;
 }
 
-void storeRemoteCommParams(const RemoteCommParams& p) {
+bool storeRemoteCommParams(const RemoteCommParams& p) {
     Config* config = Config::getInstance();
     ConfigWorkParam& wp = config->workParam;
     wp.dbIp = p.dbIp;
@@ -34,8 +34,10 @@ void storeRemoteCommParams(const RemoteCommParams& p) {
     wp.mqttPort = static_cast<std::uint16_t>(p.mqttPort);
     wp.mqttUser = p.mqttUser;
     wp.mqttPassword = p.mqttPassword;
-    Config::saveFile(config->workParamPath, wp);
+    return Config::saveFile(config->workParamPath, wp);
 }
+
+std::string workParamFilePath() { return Config::getInstance()->workParamPath; }
 
 std::uint32_t configuredViewColorRef() { return Config::getInstance()->ui.viewColor; }
 

@@ -16,7 +16,10 @@ __attribute__((constructor)) void createLogFolderBesideLibrary()
         return;
     path.erase(slash);
     path += "/log";
-    ::mkdir(path.c_str(), 0755); // normally exists already
+    // Owner only: the records are the operator's own. A folder made by an
+    // earlier version with wider rights is narrowed (when it is ours).
+    if (::mkdir(path.c_str(), 0700) != 0)
+        ::chmod(path.c_str(), 0700);
 }
 
 } // namespace

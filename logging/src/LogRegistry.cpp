@@ -1,4 +1,5 @@
 #include "LibraryState.h"
+#include "OwnerOnlyFileAppender.h"
 
 #include "pellorn/LogWrapper.h"
 
@@ -19,6 +20,7 @@ void configure(LibraryState& state)
 {
     // Where records go is the installation's business: the library only
     // hands log4cxx the properties file of the working directory.
+    registerOwnerOnlyAppender();
     log4cxx::PropertyConfigurator::configure(log4cxx::File("./ApplicationLog.conf"));
     auto table = std::make_unique<FilterTable>();
     if (readFilterFile("./LogFilter.conf", *table)) {

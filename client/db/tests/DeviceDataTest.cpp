@@ -4,7 +4,9 @@
 #include <soci/soci.h>
 
 #include "LogCapture.h"
+#include "TcpForwarder.h"
 #include "TestDatabase.h"
+#include "db/ConnectionPool.h"
 #include "db/EMDeviceData.h"
 #include "db/EMDeviceGroup.h"
 #include "db/EMDeviceGroupItem.h"
@@ -47,7 +49,7 @@ TEST_F(DeviceData, HistoryStatementAndRowsWithNulls)
     EXPECT_EQ(data.statement(),
               "select date_format(DataTime,'%Y-%c-%d %H:%i:%s') as DataTime,v1,v2,v3 from data_g1 "
               "where DataTime >= '2020-01-05 00:00:00' and DataTime <='2020-01-05 23:59:59'"
-              " order by DataTime");
+              " order by data_g1.DataTime");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0], row({{100, "2020-1-05 09:00:00"}, {3, "12.5"}, {0, "1"}, {100, TestDatabase::gbk("正常")}}));
     EXPECT_EQ(rows[1], row({{100, "2020-1-05 09:05:00"}, {3, "0"}, {0, "0"}, {100, ""}}));
@@ -183,7 +185,7 @@ TEST_F(DeviceData, OddNamesAreQuotedAndBacktickNamesRefused)
     EXPECT_EQ(quoted.statement(),
               "select date_format(DataTime,'%Y-%c-%d %H:%i:%s') as DataTime,`v 1`,`v;drop table em_user` "
               "from `data g-1` where DataTime >= '2020-01-05 00:00:00' and DataTime <='2020-01-05 23:59:59'"
-              " order by DataTime");
+              " order by `data g-1`.DataTime");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], row({{100, "2020-1-05 09:00:00"}, {3, "1.5"}, {0, "2"}}));
     DataRows stats = quoted.queryStatistics(kDayStart, kDayEnd, EMDeviceData::kDaily);
@@ -209,4 +211,138 @@ TEST_F(DeviceData, AColumnOfTheWrongTypeIsReportedNotMisread)
     EMDeviceData data(EMDeviceGroup::getById("g1"));
     EXPECT_TRUE(data.queryHistory(kDayStart, kDayEnd).empty());
     EXPECT_EQ(log.errors().size(), 1u);
+}
+
+// The label's month has no leading zero, so as text 2019-10-01 sorts before
+// 2019-9-30: the rows must be ordered by the stored time, not the label.
+TEST_F(DeviceData, RowsAcrossMonthAndYearEndsComeOldestFirst)
+{
+    db.execute("create table data_turn (DataTime datetime not null, v double) default charset=gbk;"
+               "insert into data_turn values ('2019-10-01 00:30:00', 4), ('2020-01-01 00:00:00', 7),"
+               "('2019-09-30 23:00:00', 1), ('2019-12-31 23:30:00', 6), ('2020-01-01 00:30:00', 8),"
+               "('2019-10-01 00:00:00', 3), ('2019-09-30 23:30:00', 2), ('2019-12-31 23:00:00', 5);"
+               "insert into em_device_group (id, c4, device) values ('gt', 'data_turn', 'd1');"
+               "insert into em_device_group_item (id, group_id, c2, data_type, b3) values ('it', 'gt', 'v', 3, 1)");
+    ASSERT_TRUE(db.openPool());
+    EMDeviceData data(EMDeviceGroup::getById("gt"));
+    const std::time_t from = localTime(2019, 9, 30, 22, 0, 0);
+    const std::time_t to = localTime(2020, 1, 1, 1, 0, 0);
+    DataRows rows = data.queryHistory(from, to);
+    EXPECT_TRUE(data.error().empty()) << data.error();
+    EXPECT_EQ(data.statement(),
+              "select date_format(DataTime,'%Y-%c-%d %H:%i:%s') as DataTime,v from data_turn "
+              "where DataTime >= '2019-09-30 22:00:00' and DataTime <='2020-01-01 01:00:00'"
+              " order by data_turn.DataTime");
+    const char* labels[] = {"2019-9-30 23:00:00", "2019-9-30 23:30:00", "2019-10-01 00:00:00",
+                            "2019-10-01 00:30:00", "2019-12-31 23:00:00", "2019-12-31 23:30:00",
+                            "2020-1-01 00:00:00", "2020-1-01 00:30:00"};
+    ASSERT_EQ(rows.size(), 8u);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i], row({{100, labels[i]}, {3, std::to_string(i + 1)}})) << "row " << i;
+
+    DataRows hourly = data.queryStatistics(from, to, EMDeviceData::kHourly);
+    ASSERT_EQ(hourly.size(), 4u);
+    EXPECT_EQ(hourly[0], row({{100, "2019-9-30 23:00:00"}, {3, "1.5"}}));
+    EXPECT_EQ(hourly[1], row({{100, "2019-10-1 0:00:00"}, {3, "3.5"}}));
+    EXPECT_EQ(hourly[2], row({{100, "2019-12-31 23:00:00"}, {3, "5.5"}}));
+    EXPECT_EQ(hourly[3], row({{100, "2020-1-1 0:00:00"}, {3, "7.5"}}));
+    DataRows daily = data.queryStatistics(from, to, EMDeviceData::kDaily);
+    ASSERT_EQ(daily.size(), 4u);
+    EXPECT_EQ(daily[0][0].second, "2019-9-30");
+    EXPECT_EQ(daily[1][0].second, "2019-10-1");
+    EXPECT_EQ(daily[2][0].second, "2019-12-31");
+    EXPECT_EQ(daily[3][0].second, "2020-1-1");
+    DataRows monthly = data.queryStatistics(from, to, EMDeviceData::kMonthly);
+    ASSERT_EQ(monthly.size(), 4u);
+    EXPECT_EQ(monthly[0], row({{100, "2019-9"}, {3, "1.5"}}));
+    EXPECT_EQ(monthly[1], row({{100, "2019-10"}, {3, "3.5"}}));
+    EXPECT_EQ(monthly[2], row({{100, "2019-12"}, {3, "5.5"}}));
+    EXPECT_EQ(monthly[3], row({{100, "2020-1"}, {3, "7.5"}}));
+}
+
+// A data table in another database (c4 "otherdb.data_x") is named part by
+// part; GBK names cut inside a double-byte character never reach the server.
+TEST_F(DeviceData, SchemaQualifiedTablesWorkAndCutGbkNamesAreRefused)
+{
+    TestDatabase other({.loadSchema = false});
+    other.execute("create table data_x (DataTime datetime not null, v double, w int) default charset=gbk;"
+                  "insert into data_x values ('2020-01-05 09:00:00', 2.5, 7)");
+    db.execute("insert into em_device_group (id, c4, device) values ('go', '" + other.name() + ".data_x', 'd1'),"
+               "('gc', 'data_g1', 'd1');"
+               "insert into em_device_group_item (id, group_id, c2, data_type, b3) values "
+               "('io', 'go', 'v', 3, 1), ('iw', 'go', 'w', 0, 2), ('ic', 'gc', 'v1', 3, 1)");
+    ASSERT_TRUE(db.openPool());
+    EMDeviceData qualified(EMDeviceGroup::getById("go"));
+    DataRows rows = qualified.queryHistory(kDayStart, kDayEnd);
+    const std::string table = "`" + other.name() + "`.`data_x`";
+    EXPECT_EQ(qualified.statement(),
+              "select date_format(DataTime,'%Y-%c-%d %H:%i:%s') as DataTime,v,w from " + table +
+                  " where DataTime >= '2020-01-05 00:00:00' and DataTime <='2020-01-05 23:59:59'"
+                  " order by " + table + ".DataTime");
+    EXPECT_TRUE(qualified.error().empty()) << qualified.error();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], row({{100, "2020-1-05 09:00:00"}, {3, "2.5"}, {0, "7"}}));
+    DataRows daily = qualified.queryStatistics(kDayStart, kDayEnd, EMDeviceData::kDaily);
+    ASSERT_EQ(daily.size(), 1u);
+    EXPECT_EQ(daily[0], row({{100, "2020-1-5"}, {3, "2.5"}, {0, "--"}}));
+
+    // "v\xB1" followed by another column: the lead byte would take the
+    // closing backtick as its second byte. (Such names are put into the
+    // cached records: the GBK connection cannot even store them.)
+    EMDeviceGroupItem::getByGroup("g1")[0]->c2 = "v\xB1";
+    LogCapture log;
+    EMDeviceData cutColumn(EMDeviceGroup::getById("g1"));
+    EXPECT_TRUE(cutColumn.queryHistory(kDayStart, kDayEnd).empty());
+    EXPECT_EQ(cutColumn.statement(), "");
+    EXPECT_FALSE(cutColumn.error().empty());
+    EXPECT_TRUE(cutColumn.queryStatistics(kDayStart, kDayEnd, EMDeviceData::kDaily).empty());
+    EXPECT_EQ(cutColumn.statement(), "");
+    EMDeviceGroup::getById("gc")->c4 = "data_g1\xB1";
+    EMDeviceData cutTable(EMDeviceGroup::getById("gc"));
+    EXPECT_TRUE(cutTable.queryHistory(kDayStart, kDayEnd).empty());
+    EXPECT_EQ(cutTable.statement(), "");
+    EXPECT_EQ(log.errors().size(), 3u);
+}
+
+// A result cut off by a lost connection is reported as a failure with the
+// rows read so far; the next query reconnects and reads everything.
+TEST_F(DeviceData, AConnectionLostPartWayIsAFailureNotAShortResult)
+{
+    db.execute("create table data_big (DataTime datetime not null, v double, key (DataTime)) default charset=gbk;"
+               "insert into data_big select '2019-03-01 00:00:00' + interval seq minute, seq from seq_0_to_49999;"
+               "insert into em_device_group (id, c4, device) values ('gl', 'data_big', 'd1');"
+               "insert into em_device_group_item (id, group_id, c2, data_type, b3) values ('il', 'gl', 'v', 3, 1)");
+    TcpForwarder relay(TestDatabase::requireEnv("QUORVEL_DB_HOST"),
+                       std::stoi(TestDatabase::requireEnv("QUORVEL_DB_PORT")));
+    relay.start();
+    TestDatabase::closePool();
+    ASSERT_TRUE(openDatabase(buildConnectionString("127.0.0.1", static_cast<std::uint16_t>(relay.port()), db.name(),
+                                                   TestDatabase::requireEnv("QUORVEL_DB_USER"),
+                                                   TestDatabase::requireEnv("QUORVEL_DB_PASSWORD"))));
+    EMDeviceData data(EMDeviceGroup::getById("gl"));
+    const std::time_t from = localTime(2019, 3, 1, 0, 0, 0);
+    const std::time_t to = localTime(2019, 5, 1, 0, 0, 0);
+    ASSERT_EQ(data.queryHistory(from, to).size(), 50000u);
+    EXPECT_TRUE(data.error().empty());
+
+    LogCapture log;
+    relay.cutAfterServerBytes(64 * 1024);
+    DataRows partial = data.queryHistory(from, to);
+    EXPECT_TRUE(relay.hasCut());
+    EXPECT_GT(partial.size(), 0u);
+    EXPECT_LT(partial.size(), 50000u);
+    EXPECT_FALSE(data.error().empty()) << "a cut result must not pass for the whole one";
+    EXPECT_EQ(log.errors().size(), 1u);
+
+    DataRows hourly = data.queryStatistics(from, to, EMDeviceData::kHourly);  // reconnects
+    ASSERT_EQ(hourly.size(), 834u);
+    EXPECT_TRUE(data.error().empty()) << data.error();
+    relay.cutAfterServerBytes(4096);
+    DataRows cutHourly = data.queryStatistics(from, to, EMDeviceData::kHourly);
+    EXPECT_LT(cutHourly.size(), 834u);
+    EXPECT_FALSE(data.error().empty());
+
+    EXPECT_EQ(data.queryHistory(from, to).size(), 50000u);
+    EXPECT_TRUE(data.error().empty()) << data.error();
+    TestDatabase::closePool();
 }

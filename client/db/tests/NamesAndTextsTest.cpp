@@ -25,8 +25,11 @@ TEST(ConnectionString, LiteralKeysInOrderWithGbk)
 {
     EXPECT_EQ(buildConnectionString("10.1.2.3", 3306, "quor", "root", "qpzr739105"),
               "host=10.1.2.3 port=3306 db=quor user=root password=qpzr739105 charset=GBK");
+    // An empty value is quoted: left bare, the next key would be read as it.
     EXPECT_EQ(buildConnectionString("h", 65535, "d", "u", ""),
-              "host=h port=65535 db=d user=u password= charset=GBK");
+              "host=h port=65535 db=d user=u password='' charset=GBK");
+    EXPECT_EQ(buildConnectionString("h", 1, "my db", "o'k", "a b'c\\d"),
+              "host=h port=1 db='my db' user='o\\'k' password='a b\\'c\\\\d' charset=GBK");
 }
 
 TEST(PublishPlugins, RunsOfSemicolonsCountAsOne)
@@ -52,6 +55,21 @@ TEST(SqlName, PlainNamesStayQuotedOthersRefusedWithBacktickOrZero)
     EXPECT_FALSE(EMDeviceData::sqlName(std::string("a\0b", 3), out));
     ASSERT_TRUE(EMDeviceData::sqlName("", out));
     EXPECT_EQ(out, "``");
+    // Not whole GBK: a lead byte at the end or before a byte that cannot follow it.
+    EXPECT_FALSE(EMDeviceData::sqlName("v\xB1", out));
+    EXPECT_FALSE(EMDeviceData::sqlName("\xB1\x20x", out));
+    EXPECT_FALSE(EMDeviceData::sqlName("x\x80", out));
+
+    ASSERT_TRUE(EMDeviceData::sqlTableName("otherdb.data_x", out));
+    EXPECT_EQ(out, "`otherdb`.`data_x`");
+    ASSERT_TRUE(EMDeviceData::sqlTableName("data_x", out));
+    EXPECT_EQ(out, "data_x");
+    ASSERT_TRUE(EMDeviceData::sqlTableName("data x", out));
+    EXPECT_EQ(out, "`data x`");
+    EXPECT_FALSE(EMDeviceData::sqlTableName("otherdb.", out));
+    EXPECT_FALSE(EMDeviceData::sqlTableName("a..b", out));
+    EXPECT_FALSE(EMDeviceData::sqlTableName("a.b`c", out));
+    EXPECT_FALSE(EMDeviceData::sqlTableName("db.t\xB1", out));
 }
 
 TEST(TimeText, LocalTimeWithPaddedFields)

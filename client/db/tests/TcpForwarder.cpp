@@ -124,6 +124,21 @@ void TcpForwarder::relay(int client)
                 open = false;
                 break;
             }
+            bool cutHere = false;
+            if (i == 1) {
+                // Take this chunk out of the armed budget; the chunk that
+                // exhausts it is passed only up to the budget's end.
+                long long budget = cutBudget_.load();
+                while (budget >= 0) {
+                    const long long rest = budget > n ? budget - n : -1;  // -1: spent, disarmed
+                    if (cutBudget_.compare_exchange_weak(budget, rest))
+                        break;
+                }
+                if (budget >= 0 && budget <= n) {
+                    n = static_cast<ssize_t>(budget);
+                    cutHere = true;
+                }
+            }
             for (ssize_t sent = 0; sent < n;) {
                 ssize_t w = write(fds[1 - i].fd, buf + sent, static_cast<size_t>(n - sent));
                 if (w <= 0) {
@@ -131,6 +146,10 @@ void TcpForwarder::relay(int client)
                     break;
                 }
                 sent += w;
+            }
+            if (cutHere) {
+                cutDone_ = true;
+                open = false;
             }
         }
     }

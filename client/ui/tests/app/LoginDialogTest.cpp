@@ -11,6 +11,7 @@
 #include <wx/textctrl.h>
 
 #include "TcpForwarder.h"
+#include "quorvel_test/FileSizeLimit.h"
 #include "TestDatabase.h"
 #include "WxTestSupport.h"
 #include "app/Config.h"
@@ -279,6 +280,53 @@ TEST_F(LoginDialogTest, ServerParametersAreWrittenAtOnceEvenWithoutADatabaseAndU
     ASSERT_TRUE(Config::loadFile(config->workParamPath, reread));
     EXPECT_EQ(reread.dbPort, std::stoi(realPort));
     EXPECT_EQ(reread.mqttUser, "broker-user");
+}
+
+// Saving the server parameters onto a full disk, or where no file can be
+// made, says so; the old WorkParam.xml stays as it was.
+TEST_F(LoginDialogTest, ServerParametersThatCannotBeSavedSaySoAndLeaveTheOldFile) {
+    Config* config = Config::getInstance();
+    ASSERT_TRUE(Config::saveFile(config->workParamPath, config->workParam));
+    const std::string before = ReadFile(config->workParamPath);
+    const wxString failure = quorvel::ui::utf8ToUi("通讯参数保存失败，配置文件未修改！\n");
+
+    CDlgLogin login(nullptr);
+    wxtest::ScriptedDialogs dialogs;
+    std::unique_ptr<FileSizeLimit> fullDisk;
+    auto setParams = [&](wxDialog* d) {
+        auto* param = dynamic_cast<CDlgRemoteCommParam*>(d);
+        ASSERT_NE(param, nullptr);
+        Type(d, res::IDC_EDIT_MQTT_USER, wxS("a-broker-user-name-long-enough-to-need-more-room"));
+        wxtest::ClickId(d, res::IDOK);
+    };
+    dialogs.ThenRun([&](wxDialog* d) {
+        fullDisk = std::make_unique<FileSizeLimit>(64);
+        wxtest::ClickId(d, res::IDC_BTN_COMM_PARAM);
+        fullDisk.reset();
+        EXPECT_EQ(ReadFile(config->workParamPath), before) << "the old file stays whole";
+        // A place where no file can be made at all.
+        config->workParamPath = "/proc/self/no-such-place/WorkParam.xml";
+        wxtest::ClickId(d, res::IDC_BTN_COMM_PARAM);
+        wxtest::ClickId(d, res::IDC_BTN_CANCEL);
+    });
+    dialogs.ThenRun(setParams);
+    dialogs.Then([&](wxDialog* box) {
+        fullDisk.reset();
+        EXPECT_EQ(dynamic_cast<wxMessageDialog*>(box)->GetMessage(), failure + wxString::FromUTF8(
+            (dir_ / "WorkParam.xml").string()));
+        return wxID_OK;
+    });
+    dialogs.ThenRun(setParams);
+    dialogs.Then([&](wxDialog* box) {
+        EXPECT_EQ(dynamic_cast<wxMessageDialog*>(box)->GetMessage(),
+                  failure + wxS("/proc/self/no-such-place/WorkParam.xml"));
+        return wxID_OK;
+    });
+    EXPECT_EQ(login.ShowModal(), wxID_CANCEL);
+    EXPECT_EQ(dialogs.Remaining(), 0u);
+    EXPECT_EQ(ReadFile(dir_ / "WorkParam.xml"), before);
+    EXPECT_EQ(config->workParam.mqttUser, "a-broker-user-name-long-enough-to-need-more-room")
+        << "the values are taken for this run all the same";
 }
 
 }  // namespace

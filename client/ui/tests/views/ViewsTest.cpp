@@ -4,7 +4,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <regex>
+#include <tuple>
+
+#include <sys/resource.h>
 
 #include <wx/choice.h>
 #include <wx/filedlg.h>
@@ -15,10 +19,12 @@
 #include <wx/testing.h>
 
 #include "RecordingPlot.h"
+#include "TcpForwarder.h"
 #include "TempDir.h"
 #include "TestDatabase.h"
 #include "ViewsTestApp.h"
 #include "XlsReadBack.h"
+#include "db/ConnectionPool.h"
 #include "ui/PickerTime.h"
 #include "ui/ResultList.h"
 #include "ui/TimePickerText.h"
@@ -65,6 +71,14 @@ CREATE TABLE data_gb (DataTime DATETIME NOT NULL, flow DOUBLE NULL, level DOUBLE
 INSERT INTO data_gb (DataTime, flow, level)
   SELECT '2019-03-01 00:00:00' + INTERVAL seq MINUTE, ROUND(50 + 30 * SIN(seq / 120), 2), ROUND(3 + (seq % 360) / 120, 2)
   FROM seq_0_to_69999;
+INSERT INTO em_device_group (id, group_name, collect_no, b0, b1, b2, b3, b4, c0, c1, c2, c3, c4, device) VALUES
+  ('gy', '跨月', 1, 0, 2, 0, 0, 0, '', '', '', '', 'data_gy', 'd1');
+INSERT INTO em_device_group_item (id, data_item, group_id, b0, b1, b2, b3, b4, c0, c1, c2, c3, c4, data_type) VALUES
+  ('iy', 'y', 'gy', 0, 0, 0, 1, 255, '', '', 'y', '', 'Y', 3);
+CREATE TABLE data_gy (DataTime DATETIME NOT NULL, y DOUBLE NULL) ENGINE=InnoDB DEFAULT CHARSET=gbk;
+INSERT INTO data_gy (DataTime, y) VALUES
+  ('2019-10-01 00:30:00', 4), ('2020-01-01 00:00:00', 7), ('2019-09-30 23:00:00', 1), ('2019-12-31 23:30:00', 6),
+  ('2020-01-01 00:30:00', 8), ('2019-10-01 00:00:00', 3), ('2019-09-30 23:30:00', 2), ('2019-12-31 23:00:00', 5);
 CREATE TABLE data_gp (DataTime DATETIME NOT NULL, s INT NULL, n VARCHAR(64) NULL,
   KEY idx_data_gp_time (DataTime)) ENGINE=InnoDB DEFAULT CHARSET=gbk;
 INSERT INTO data_gp (DataTime, s, n) VALUES ('2019-03-24 08:00:00', 1, 'x'), ('2019-03-24 09:00:00', 2, 'y');
@@ -585,6 +599,126 @@ TEST_F(ViewsTest, GroupChangeDuringAQueryDropsItsRows)
     setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 26, 0, 0, 0));
     runQuery(view);
     EXPECT_EQ(view->GetResultList()->GetItemCount(), 3);
+}
+
+// Rows on both sides of 30 Sep -> 1 Oct and 31 Dec -> 1 Jan: table, curves
+// and the exported sheet run oldest first (the label text would not).
+TEST_F(ViewsTest, RowsAcrossMonthAndYearEndsAreOldestFirstInTableCurvesAndExport)
+{
+    TempDir dir;
+    auto* view = makeView<CViewHistory>();
+    view->SelectDevice(1);
+    view->SelectGroup(1);
+    ASSERT_EQ(columnTitles(view->GetResultList()), (std::vector<std::string>{"DataTime", "Y"}));
+    setRange(view, local(2019, 9, 30, 22, 0, 0), local(2020, 1, 1, 1, 0, 0));
+    runQuery(view);
+    const char* labels[] = {"2019-9-30 23:00:00", "2019-9-30 23:30:00", "2019-10-01 00:00:00",
+                            "2019-10-01 00:30:00", "2019-12-31 23:00:00", "2019-12-31 23:30:00",
+                            "2020-1-01 00:00:00", "2020-1-01 00:30:00"};
+    CResultList* list = view->GetResultList();
+    ASSERT_EQ(list->GetItemCount(), 8);
+    const PlotLog& plot = *plotLogs().back();
+    ASSERT_EQ(plot.rows.size(), 8u);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(cellText(list, i, 0), labels[i]) << "row " << i;
+        EXPECT_EQ(plot.rows[i].values, std::vector<double>{double(i + 1)}) << "point " << i;
+        if (i > 0) {
+            const PointTime& a = plot.rows[i - 1].time;
+            const PointTime& b = plot.rows[i].time;
+            EXPECT_LT(std::tie(a.year, a.month, a.day, a.hour, a.minute, a.second),
+                      std::tie(b.year, b.month, b.day, b.hour, b.minute, b.second)) << "point " << i;
+        }
+    }
+
+    const std::string path = dir.file("turn.xls");
+    wxString proposed, message;
+    wxTEST_DIALOG(view->Export(), ExpectSave(wxString::FromUTF8(path), &proposed), ExpectMessage(&message));
+    auto book = xl::test::readXls(path);
+    ASSERT_TRUE(book);
+    const auto& sheet = book->sheets.at(0);
+    ASSERT_EQ(sheet.rows, 9u);
+    for (unsigned i = 0; i < 8; ++i) {
+        ASSERT_NE(sheet.at(i + 1, 0), nullptr);
+        EXPECT_EQ(sheet.at(i + 1, 0)->text, labels[i]);
+        ASSERT_NE(sheet.at(i + 1, 1), nullptr);
+        EXPECT_EQ(sheet.at(i + 1, 1)->number, i + 1);
+    }
+}
+
+// The pool runs through a relay that cuts the connection after the first
+// rows of a 70000-row result: the operator is told, and the rows read so
+// far are neither shown nor exported as if they were the result.
+TEST_F(ViewsTest, AQueryCutPartWayIsReportedAndLeavesNothingToExport)
+{
+    TcpForwarder relay(TestDatabase::requireEnv("QUORVEL_DB_HOST"),
+                       std::stoi(TestDatabase::requireEnv("QUORVEL_DB_PORT")));
+    relay.start();
+    TestDatabase::closePool();
+    ASSERT_TRUE(openDatabase(buildConnectionString("127.0.0.1", static_cast<std::uint16_t>(relay.port()),
+                                                   db_->name(), TestDatabase::requireEnv("QUORVEL_DB_USER"),
+                                                   TestDatabase::requireEnv("QUORVEL_DB_PASSWORD"))));
+    struct DirectPoolAfterwards {
+        ~DirectPoolAfterwards() { EXPECT_TRUE(db_->openPool()); }
+    } restore;
+
+    auto* view = makeView<CViewHistory>();
+    setRange(view, local(2019, 3, 1, 0, 0, 0), local(2019, 4, 30, 0, 0, 0));
+    runQuery(view);
+    ASSERT_EQ(view->GetResultList()->GetItemCount(), 4);  // group A: a whole result first
+
+    view->SelectGroup(2);
+    relay.cutAfterServerBytes(64 * 1024);
+    wxString message;
+    wxTEST_DIALOG(runQuery(view), ExpectMessage(&message));
+    EXPECT_TRUE(relay.hasCut());
+    EXPECT_EQ(message.ToStdString(wxConvUTF8).rfind("查询失败！\n", 0), 0u) << message;
+    EXPECT_GT(message.length(), wxString::FromUTF8("查询失败！\n").length()) << "the reason is given";
+    ASSERT_EQ(view->GetResultList()->GetItemCount(), 0) << "no partial table";
+    EXPECT_TRUE(view->GetResult().empty());
+    EXPECT_TRUE(plotLogs().back()->rows.empty()) << "no partial curves";
+    view->Export();  // nothing to export: no dialog
+
+    // The next query reconnects and reads the whole range.
+    runQuery(view);
+    EXPECT_EQ(view->GetResultList()->GetItemCount(), 70000);
+}
+
+// Memory runs out while the query thread builds a 70000-row result: the
+// operator is told and the program goes on.
+TEST_F(ViewsTest, RunningOutOfMemoryInTheQueryIsReportedNotFatal)
+{
+    if (!std::getenv("MALLOC_ARENA_MAX"))
+        GTEST_SKIP() << "run on its own by ui_views_memory_test (fresh process, one malloc arena)";
+    auto* view = makeView<CViewHistory>();
+    view->SelectGroup(2);
+    setRange(view, local(2019, 3, 1, 0, 0, 0), local(2019, 4, 30, 0, 0, 0));
+    pumpFor(200);
+
+    // Address space now in use, plus the worker's stack and a few MB: far
+    // less than the result needs.
+    long usedKb = 0;
+    {
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind("VmSize:", 0) == 0)
+                usedKb = std::stol(line.substr(7));
+    }
+    ASSERT_GT(usedKb, 0);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+    rlimit tight = old;
+    tight.rlim_cur = static_cast<rlim_t>(usedKb + 8 * 1024 + 6 * 1024) * 1024;
+    wxString message;
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+    wxTEST_DIALOG(runQuery(view), ExpectMessage(&message));
+    setrlimit(RLIMIT_AS, &old);
+    EXPECT_EQ(message.ToStdString(wxConvUTF8).rfind("查询失败！\n", 0), 0u) << message;
+    EXPECT_NE(message.Lower().Find("memory"), wxNOT_FOUND) << message;
+    EXPECT_EQ(view->GetResultList()->GetItemCount(), 0);
+
+    runQuery(view);
+    EXPECT_EQ(view->GetResultList()->GetItemCount(), 70000);
 }
 
 // The toolkit starts before the first test and stops after the last.
