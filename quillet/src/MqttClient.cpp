@@ -104,6 +104,7 @@ public:
         }
         // Until the settings are in force a connect would go out in clear.
         tlsBroken_ = true;
+        setFailure(MqttLinkFailure::TlsSettings, "TLS settings refused (CA missing, file unreadable or key not fitting)");
         auto orNull = [](const std::string& text) { return text.empty() ? nullptr : text.c_str(); };
         if (settings.caFile.empty() && settings.caPath.empty()) {
             return false;
@@ -120,7 +121,14 @@ public:
             return false;
         }
         tlsBroken_ = false;
+        setFailure(MqttLinkFailure::None, {});
         return true;
+    }
+
+    void setFailure(MqttLinkFailure failure, const std::string& detail) {
+        std::lock_guard<std::mutex> lock(failureMutex_);
+        failure_ = failure;
+        failureDetail_ = detail;
     }
 
     MqttLinkFailure lastFailure(std::string* detail) const {
@@ -278,9 +286,7 @@ private:
         } else {
             detail = mosquitto_strerror(rc);
         }
-        std::lock_guard<std::mutex> lock(failureMutex_);
-        failure_ = failure;
-        failureDetail_ = detail;
+        setFailure(failure, detail);
     }
 
     // The library reports TLS failures through its log; the session's
@@ -318,11 +324,7 @@ private:
             return;  // refused; the network loop retries
         }
         self->sessionEstablished_ = true;
-        {
-            std::lock_guard<std::mutex> lock(self->failureMutex_);
-            self->failure_ = MqttLinkFailure::None;
-            self->failureDetail_.clear();
-        }
+        self->setFailure(MqttLinkFailure::None, {});
         std::vector<std::string> topics;
         {
             std::lock_guard<std::mutex> lock(self->stateMutex_);

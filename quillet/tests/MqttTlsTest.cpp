@@ -147,6 +147,7 @@ TEST_F(TlsFixture, UnusableSettingsNeverFallBackToPlainTcp) {
     missing.caFile = tlsDir + "/no-such-ca.pem";
     std::unique_ptr<MqttClient> client(MqttClient::create(&handler, env.address().c_str()));
     EXPECT_FALSE(client->setTls(missing));
+    EXPECT_EQ(client->lastFailure(), MqttLinkFailure::TlsSettings);
     EXPECT_FALSE(client->connect(env.user.c_str(), env.password.c_str()));
 
     MqttTlsSettings keyOnly = settings;

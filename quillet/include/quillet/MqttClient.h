@@ -39,6 +39,7 @@ enum class MqttLinkFailure {
     TlsHostName,     // the certificate is valid but names another host
     TlsHandshake,    // any other TLS failure (protocol, client certificate refused, ...)
     Refused,         // the broker refused the CONNECT (e.g. not authorised)
+    TlsSettings,     // setTls refused the settings: the client does not connect
 };
 
 // TLS settings of a link. Paths are used as given.
