@@ -42,7 +42,8 @@ bool applyTls(MYSQL* mysql, const char* host, unsigned int port)
     return mysql_ssl_set(mysql, orNull(tls.keyFile), orNull(tls.certFile), orNull(tls.caFile), orNull(tls.caPath),
                          nullptr) == 0 &&
            mysql_options(mysql, MYSQL_OPT_SSL_ENFORCE, &on) == 0 &&
-           mysql_options(mysql, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verifyHost) == 0;
+           mysql_options(mysql, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verifyHost) == 0 &&
+           mysql_optionsv(mysql, MARIADB_OPT_TLS_VERSION, "TLSv1.2,TLSv1.3") == 0;
 }
 
 }  // namespace

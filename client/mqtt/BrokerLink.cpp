@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include <sys/stat.h>
+
 #include "app/Config.h"
 #include "app/Globals.h"
 #include "pellorn/LogWrapper.h"
@@ -35,7 +37,8 @@ MqttClient* createBrokerClient(MqttClientHandler* handler, const ConfigWorkParam
     if (wp.mqttTls.enabled) {
         MqttTlsSettings tls;
         const std::string ca = TlsParam::resolve(wp.mqttTls.ca);
-        if (!ca.empty() && ca.back() == '/')
+        struct stat info {};
+        if (!ca.empty() && ::stat(ca.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
             tls.caPath = ca;
         else
             tls.caFile = ca;

@@ -80,6 +80,9 @@ TEST_F(DatabaseSecurity, ClientAccountWorksOverTlsAndCanDoNothingMore)
         sql << "show session status like 'Ssl_cipher'", soci::into(name), soci::into(cipher);
         sql << "select current_user()", soci::into(account);
         EXPECT_FALSE(cipher.empty()) << "session " << i << " is not encrypted";
+        std::string version;
+        sql << "show session status like 'Ssl_version'", soci::into(name), soci::into(version);
+        EXPECT_TRUE(version == "TLSv1.2" || version == "TLSv1.3") << version;
         EXPECT_EQ(account, user + "@%");
     }
 
