@@ -158,3 +158,13 @@ TEST(ConfigWrite, TlsAttributesAreReadAndWrittenBackAsTheyStood)
                                    "\t<mqtt ip=\"127.0.0.1\" port=\"6002\" pwd=\"qpzr739105\" tls=\"1\" user=\"tzmk\" />\n"
                                    "</WorkParam>\n");
 }
+
+TEST(TlsParam, OnlyTheLoopbackRangeCountsAsLocal)
+{
+    for (const char* local : {"127.0.0.1", "127.255.0.9", "localhost", "::1"})
+        EXPECT_TRUE(isLoopbackHost(local)) << local;
+    // A plain link to any of these is warned about.
+    for (const char* remote : {"10.0.0.5", "128.0.0.1", "1.127.0.0", "127.0.0.1.example.com", "localhost.evil",
+                               "0.0.0.0", "", "::ffff:10.0.0.5", "db.example"})
+        EXPECT_FALSE(isLoopbackHost(remote)) << remote;
+}
