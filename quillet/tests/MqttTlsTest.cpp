@@ -4,11 +4,13 @@
 #include "RecordingHandler.h"
 #include "support/MqttTestSupport.h"
 
+#include "quorvel_test/TempDir.h"
 #include "quorvel_test/TlsRecordingListener.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 
@@ -155,4 +157,23 @@ TEST_F(TlsFixture, UnusableSettingsNeverFallBackToPlainTcp) {
     std::unique_ptr<MqttClient> second(MqttClient::create(&handler, env.address().c_str()));
     EXPECT_FALSE(second->setTls(keyOnly));
     EXPECT_FALSE(second->connect(env.user.c_str(), env.password.c_str()));
+}
+
+TEST_F(TlsFixture, CaFolderOfHashedCertificatesIsTrusted) {
+    TempDir folder;
+    std::filesystem::copy_file(settings.caFile, folder.file("site-ca.pem"));
+    ASSERT_EQ(std::system(("openssl rehash " + folder.path().string() + " >/dev/null 2>&1").c_str()), 0);
+    MqttTlsSettings byFolder;
+    byFolder.caPath = folder.path().string();
+
+    RecordingHandler handler;
+    std::unique_ptr<MqttClient> client(
+        MqttClient::create(&handler, loopback(std::stoi(requireVar("QUORVEL_MQTT_TLS_PORT"))).c_str()));
+    ASSERT_TRUE(client->setTls(byFolder));
+    ASSERT_TRUE(client->connect(env.user.c_str(), env.password.c_str()));
+    EXPECT_TRUE(waitUntil([&] { return client->isConnected(); }, 10s));
+
+    TlsRecordingListener rogue(tlsFile("other-server.pem"), tlsFile("other-server.key"));
+    EXPECT_EQ(tryAgainst(rogue, byFolder, nullptr), MqttLinkFailure::TlsUntrusted);
+    EXPECT_EQ(rogue.received().find(env.password), std::string::npos);
 }

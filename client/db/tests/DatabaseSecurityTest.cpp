@@ -4,6 +4,9 @@
 // start of a MariaDB server and records what the client sends).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include <soci/soci.h>
 
 #include "db/ConnectionPool.h"
@@ -12,6 +15,7 @@
 #include "db/EMDeviceGroupItem.h"
 #include "db/EMUser.h"
 #include "db/LoginLogic.h"
+#include "quorvel_test/TempDir.h"
 #include "quorvel_test/TlsRecordingListener.h"
 #include "TestDatabase.h"
 
@@ -147,4 +151,24 @@ TEST_F(DatabaseSecurity, ServerWithoutTlsGetsNoLogin)
     EXPECT_FALSE(openAgainst(plain, tls));
     EXPECT_GE(plain.connections(), 1);
     EXPECT_EQ(plain.received().find(user), std::string::npos) << "the login went out in clear";
+}
+
+TEST_F(DatabaseSecurity, CaFolderOfHashedCertificatesIsTrusted)
+{
+    TempDir folder;
+    std::filesystem::copy_file(tls.caFile, folder.file("site-ca.pem"));
+    ASSERT_EQ(std::system(("openssl rehash " + folder.path().string() + " >/dev/null 2>&1").c_str()), 0);
+    DatabaseTls byFolder = tls;
+    byFolder.caFile.clear();
+    byFolder.caPath = folder.path().string();
+    TestDatabase db({.seed = true});
+    setDatabaseTls(host, port, byFolder);
+    EXPECT_TRUE(openDatabase(db.connectionString())) << lastDatabaseConnectError();
+    closeDatabase();
+
+    // The same folder does not make another CA's server trusted.
+    TlsRecordingListener rogue(tlsDir + "/other-server.pem", tlsDir + "/other-server.key",
+                               TlsRecordingListener::Preamble::MysqlGreeting);
+    EXPECT_FALSE(openAgainst(rogue, byFolder));
+    EXPECT_EQ(rogue.received().find(user), std::string::npos);
 }
