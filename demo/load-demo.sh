@@ -42,6 +42,9 @@ if [ "$FORCE" = 1 ] || ! loaded; then
 else
   echo "load-demo: \"$DB\" already loaded (--force reloads)"
 fi
+# The client's own account with least privilege (idempotent).
+sql "$DB" <"$ROOT/demo/client-account.sql"
+
 
 if [ "$LARGE" = 1 ]; then
   if large_loaded; then

@@ -6,6 +6,7 @@
 # Without a display the client runs under Xvfb with a tray host.
 #   scripts/demo.sh            build, set up and open the client
 #   scripts/demo.sh --setup    everything but opening the client
+#   QUORVEL_DEMO_TLS=1 scripts/demo.sh    the same with both links on TLS
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -39,11 +40,27 @@ if [ -f client/res/config/UIConfig.xml ]; then
   cp client/res/config/UIConfig.xml "$BIN/config/UIConfig.xml"
 fi
 if [ -f client/res/config/WorkParam.xml ]; then
-  # The template names the standard ports; point it at the private services.
+  # The template names the standard ports and accounts; point it at the
+  # private services and the client's own accounts (least privilege).
+  # QUORVEL_DEMO_TLS=1 puts both links on TLS with the services' CA, copied
+  # beside the program (a relative path is taken from the program's folder).
+  mqtt_port=$QUORVEL_MQTT_PORT
+  tls_attr=
+  if [ "${QUORVEL_DEMO_TLS:-0}" = 1 ]; then
+    mqtt_port=$QUORVEL_MQTT_TLS_PORT
+    cp "$QUORVEL_TLS_CA" "$BIN/config/ca.pem"
+    tls_attr=' tls="1" tlsCa="config\/ca.pem"'
+  fi
   sed -e "/<DB /s/port=\"[0-9]*\"/port=\"$QUORVEL_DB_PORT\"/" \
-      -e "/<mqtt /s/port=\"[0-9]*\"/port=\"$QUORVEL_MQTT_PORT\"/" \
+      -e "/<DB /s/user=\"[^\"]*\"/user=\"$QUORVEL_DB_CLIENT_USER\"/" \
+      -e "/<DB /s/pwd=\"[^\"]*\"/pwd=\"$QUORVEL_DB_CLIENT_PASSWORD\"/" \
+      -e "/<mqtt /s/port=\"[0-9]*\"/port=\"$mqtt_port\"/" \
+      -e "/<mqtt /s/user=\"[^\"]*\"/user=\"$QUORVEL_MQTT_CLIENT_USER\"/" \
+      -e "/<mqtt /s/pwd=\"[^\"]*\"/pwd=\"$QUORVEL_MQTT_CLIENT_PASSWORD\"/" \
+      -e "s/ \/>/$tls_attr \/>/" \
       client/res/config/WorkParam.xml >"$BIN/config/WorkParam.xml"
   chmod 600 "$BIN/config/WorkParam.xml"
+  [ "${QUORVEL_DEMO_TLS:-0}" = 1 ] && say "both links on TLS (CA: $BIN/config/ca.pem)"
 fi
 if compgen -G "client/res/toolbar/*.bmp" >/dev/null; then
   cp client/res/toolbar/*.bmp "$BIN/config/toolbar/"

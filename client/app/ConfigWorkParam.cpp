@@ -52,11 +52,13 @@ void ConfigWorkParam::parseElement()
             readText(child, "user", dbUser);
             readText(child, "pwd", dbPassword);
             readText(child, "DBName", dbName);
+            readTlsParam(child, dbTls);
         } else if (std::strcmp(child->getName(), "mqtt") == 0) {
             readText(child, "ip", mqttIp);
             readPort(child, mqttPort);
             readText(child, "user", mqttUser);
             readText(child, "pwd", mqttPassword);
+            readTlsParam(child, mqttTls);
         }
     }
 }
@@ -73,6 +75,7 @@ void ConfigWorkParam::buildElement()
     addText(db, "user", dbUser);
     addText(db, "pwd", dbPassword);
     addText(db, "DBName", dbName);
+    addTlsParam(db, dbTls);
     root->addElement(db);
 
     CElement* mqtt = CElement::createElement();
@@ -81,6 +84,7 @@ void ConfigWorkParam::buildElement()
     addPort(mqtt, mqttPort);
     addText(mqtt, "user", mqttUser);
     addText(mqtt, "pwd", mqttPassword);
+    addTlsParam(mqtt, mqttTls);
     root->addElement(mqtt);
 
     setBuiltTree(root); // the old tree is destroyed here

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/ConfigBase.h"
+#include "app/TlsParam.h"
 
 #include <cstdint>
 #include <string>
@@ -24,4 +25,6 @@ public:
     std::uint16_t mqttPort = 6002;
     std::string mqttUser = "tzmk";
     std::string mqttPassword = "qpzr739105";
+    TlsParam dbTls;
+    TlsParam mqttTls;
 };

@@ -20,6 +20,7 @@
 #include "db/EMRoleModule.h"
 #include "db/EMUser.h"
 #include "db/EMUserDevice.h"
+#include "mqtt/BrokerLink.h"
 #include "mqtt/ChannelSubscriptions.h"
 #include "mqtt/TransDataHandler.h"
 #include "pellorn/LogWrapper.h"
@@ -111,10 +112,7 @@ bool CQuorvel_ClientApp::InitInstance() {
     // 17.-19. The MQTT client with its handler; results are not examined (the
     // client keeps retrying in the background).
     g_transDataHandler = new TransDataHandler;
-    const ConfigWorkParam& wp = Config::getInstance()->workParam;
-    const std::string address = wp.mqttIp + ":" + std::to_string(wp.mqttPort);
-    g_mqttClient = MqttClient::create(g_transDataHandler, address.c_str());
-    g_mqttClient->connect(wp.mqttUser.c_str(), wp.mqttPassword.c_str());
+    g_mqttClient = createBrokerClient(g_transDataHandler, Config::getInstance()->workParam);
     frame->SetMqttClient(g_mqttClient);  // the status bar shows the link
     startupTrace("222222");
 

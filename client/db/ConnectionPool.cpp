@@ -3,10 +3,12 @@
 #include <atomic>
 #include <cstdio>
 #include <exception>
+#include <mutex>
 
 #include <soci/mysql/soci-mysql.h>
 
 #include "db/ConnectionString.h"
+#include "db/DbLog.h"
 #include "db/EMDevice.h"
 #include "db/EMDeviceGroup.h"
 #include "db/EMDeviceGroupItem.h"
@@ -23,6 +25,15 @@ soci::connection_pool g_connectionPool(kConnectionPoolSize);
 namespace {
 
 std::atomic<bool> poolOpen{false};
+
+std::mutex connectErrorMutex;
+std::string connectError;
+
+void setConnectError(const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(connectErrorMutex);
+    connectError = text;
+}
 
 // Debug traces go to the standard error stream (there is no debugger
 // output channel here).
@@ -59,6 +70,12 @@ bool isDatabaseOpen()
     return poolOpen;
 }
 
+std::string lastDatabaseConnectError()
+{
+    std::lock_guard<std::mutex> lock(connectErrorMutex);
+    return connectError;
+}
+
 bool openDatabase(const std::string& connectionString)
 {
     // A session left open by a half-successful earlier attempt would be
@@ -67,15 +84,19 @@ bool openDatabase(const std::string& connectionString)
     try {
         for (std::size_t i = 0; i < kConnectionPoolSize; ++i)
             g_connectionPool.at(i).open(soci::mysql, connectionString);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         debugOutput("!!!!!!!!!!!!0conn db failed!!!!!!!!!!!!!\r\n");
+        setConnectError(e.what());
+        dbLogError("error:%s connect database", e.what());
         closeDatabase();
         return false;
     } catch (...) {
         debugOutput("!!!!!!!!!!!!1conn db failed!!!!!!!!!!!!!\r\n");
+        setConnectError("unknown error");
         closeDatabase();
         return false;
     }
+    setConnectError({});
     poolOpen = true;
 
     // Each loader logs its own failure; the next one runs regardless.

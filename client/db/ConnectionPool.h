@@ -37,3 +37,7 @@ void closeDatabase();
 
 // True once both sessions are open.
 bool isDatabaseOpen();
+
+// The error text of the last openDatabase that could not connect; empty
+// after a successful one.
+std::string lastDatabaseConnectError();

@@ -66,3 +66,18 @@ bool EMUser::update()
         return false;
     }
 }
+
+bool EMUser::updatePassword()
+{
+    try {
+        soci::session sql(g_connectionPool);
+        runWithReconnect(sql, [&] {
+            sql << "update em_user set password=:password where id=:id", soci::use(password, "password"),
+                soci::use(id, "id");
+        });
+        return true;
+    } catch (const std::exception& e) {
+        dbLogError("error:%s update user password", e.what());
+        return false;
+    }
+}

@@ -23,4 +23,7 @@ public:
 
     // Writes the record back (by id). False on failure, which is logged.
     bool update();
+    // Writes the password alone (by id): all the client's own database
+    // account may change in em_user. False on failure, which is logged.
+    bool updatePassword();
 };

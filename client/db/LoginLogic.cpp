@@ -61,7 +61,7 @@ LoginStatus LoginLogic::applyNewPassword(const std::string& newPassword)
         return LoginStatus::EmptyNewPassword;
     std::string oldPassword = user_->password;
     user_->password = newPassword;
-    if (!user_->update()) {
+    if (!user_->updatePassword()) {
         // The database still holds the old password: so must the cache.
         user_->password = oldPassword;
         return LoginStatus::PasswordChangeFailed;

@@ -1,5 +1,10 @@
 #include "ui/DlgLogin.h"
 
+#include <string>
+
+#include "db/ConnectionPool.h"
+#include "db/DatabaseTls.h"
+
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
@@ -78,9 +83,16 @@ void CDlgLogin::ShowServerAddress() {
 }
 
 void CDlgLogin::Tell(LoginStatus status) {
-    if (const char* text = messageText(status))
-        wxMessageBox(utf8ToUi(text), uistr::kAppName, wxOK | wxICON_INFORMATION,
-                     IsShown() ? this : nullptr);
+    const char* text = messageText(status);
+    if (!text) return;
+    std::string message = text;
+    // A TLS failure gets its reason: the operator must see that the server
+    // was refused, not just that it could not be reached.
+    if (status == LoginStatus::ConnectFailed) {
+        const std::string error = lastDatabaseConnectError();
+        if (isTlsFailure(error)) message.append("\n数据库服务器的TLS连接被拒绝：").append(error);
+    }
+    wxMessageBox(utf8ToUi(message), uistr::kAppName, wxOK | wxICON_INFORMATION, IsShown() ? this : nullptr);
 }
 
 void CDlgLogin::OnLogin(wxCommandEvent&) { DoLogin(); }

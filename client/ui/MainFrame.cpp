@@ -11,6 +11,7 @@
 #include "app/Globals.h"
 #include "db/EMModule.h"
 #include "db/EMRoleModule.h"
+#include "mqtt/BrokerLink.h"
 #include "quillet/MqttClient.h"
 #include "ui/UiSettings.h"
 #include "ui/UiText.h"
@@ -205,8 +206,8 @@ void CMainFrame::OnStatusTimer(wxTimerEvent&) { UpdateStatusPanes(); }
 
 void CMainFrame::UpdateStatusPanes() {
     if (!m_statusbar) return;
-    const bool connected = m_mqttClient && m_mqttClient->isConnected();
-    const wxString broker = fromUtf8(connected ? "MQTT服务器：已连接" : "MQTT服务器：未连接");
+    logBrokerFailureChange(m_mqttClient);
+    const wxString broker = fromUtf8(brokerStatusText(m_mqttClient).c_str());
     if (m_statusbar->GetStatusText(kPaneMessage) != broker) m_statusbar->SetStatusText(broker, kPaneMessage);
     const struct {
         int pane;

@@ -1,6 +1,8 @@
 #include "quillet/MqttClient.h"
 
 #include <mosquitto.h>
+#include <openssl/ssl.h>
+#include <openssl/x509_vfy.h>
 
 #include <algorithm>
 #include <atomic>
@@ -66,6 +68,7 @@ public:
             mosquitto_connect_callback_set(mosq_, &MqttClientImpl::onConnect);
             mosquitto_disconnect_callback_set(mosq_, &MqttClientImpl::onDisconnect);
             mosquitto_message_callback_set(mosq_, &MqttClientImpl::onMessage);
+            mosquitto_log_callback_set(mosq_, &MqttClientImpl::onLog);
             // Our own thread runs the loop; other threads only queue packets.
             mosquitto_threaded_set(mosq_, true);
         }
@@ -83,7 +86,7 @@ public:
 
     bool connect(const char* user, const char* password) {
         std::lock_guard<std::mutex> lock(stateMutex_);
-        if (mosq_ == nullptr || !addressValid_ || started_ || stopped_) {
+        if (mosq_ == nullptr || !addressValid_ || started_ || stopped_ || tlsBroken_) {
             return false;
         }
         if (mosquitto_username_pw_set(mosq_, user, password) != MOSQ_ERR_SUCCESS) {
@@ -92,6 +95,48 @@ public:
         started_ = true;
         thread_ = std::thread(&MqttClientImpl::networkLoop, this);
         return true;
+    }
+
+    bool setTls(const MqttTlsSettings& settings) {
+        std::lock_guard<std::mutex> lock(stateMutex_);
+        if (mosq_ == nullptr || started_ || stopped_) {
+            return false;
+        }
+        // Until the settings are in force a connect would go out in clear.
+        tlsBroken_ = true;
+        setFailure(MqttLinkFailure::TlsSettings, "TLS settings refused (CA missing, file unreadable or key not fitting)");
+        auto orNull = [](const std::string& text) { return text.empty() ? nullptr : text.c_str(); };
+        if (settings.caFile.empty() && settings.caPath.empty()) {
+            return false;
+        }
+        if (settings.certFile.empty() != settings.keyFile.empty()) {
+            return false;
+        }
+        if (mosquitto_tls_set(mosq_, orNull(settings.caFile), orNull(settings.caPath), orNull(settings.certFile),
+                              orNull(settings.keyFile), nullptr) != MOSQ_ERR_SUCCESS) {
+            return false;
+        }
+        if (mosquitto_tls_opts_set(mosq_, SSL_VERIFY_PEER, "tlsv1.2", nullptr) != MOSQ_ERR_SUCCESS ||
+            mosquitto_tls_insecure_set(mosq_, !settings.verifyHostName) != MOSQ_ERR_SUCCESS) {
+            return false;
+        }
+        tlsBroken_ = false;
+        setFailure(MqttLinkFailure::None, {});
+        return true;
+    }
+
+    void setFailure(MqttLinkFailure failure, const std::string& detail) {
+        std::lock_guard<std::mutex> lock(failureMutex_);
+        failure_ = failure;
+        failureDetail_ = detail;
+    }
+
+    MqttLinkFailure lastFailure(std::string* detail) const {
+        std::lock_guard<std::mutex> lock(failureMutex_);
+        if (detail != nullptr) {
+            *detail = failureDetail_;
+        }
+        return failure_;
     }
 
     bool subscribe(const char* topic) {
@@ -180,17 +225,23 @@ private:
             // Non-blocking TCP connect, so stop() is never stuck behind an
             // unreachable host; the loop completes it.
             const auto attemptStart = Clock::now();
-            if (mosquitto_connect_async(mosq_, host_.c_str(), port_, kKeepAliveSeconds) == MOSQ_ERR_SUCCESS) {
-                while (mosquitto_loop(mosq_, kLoopTimeoutMs, 1) == MOSQ_ERR_SUCCESS) {
+            resetAttempt();
+            int rc = mosquitto_connect_async(mosq_, host_.c_str(), port_, kKeepAliveSeconds);
+            if (rc == MOSQ_ERR_SUCCESS) {
+                while ((rc = mosquitto_loop(mosq_, kLoopTimeoutMs, 1)) == MOSQ_ERR_SUCCESS) {
                     if (stopRequested()) {
                         // Let the DISCONNECT that stop() queued go out.
                         mosquitto_loop(mosq_, 50, 1);
                         break;
                     }
                     if (!connected_ && Clock::now() - attemptStart > kConnectTimeout) {
-                        break;  // no CONNACK (e.g. SYN dropped): start over
+                        rc = MOSQ_ERR_NO_CONN;  // no CONNACK (e.g. SYN dropped): start over
+                        break;
                     }
                 }
+            }
+            if (!sessionEstablished_ && !stopRequested()) {
+                noteFailure(rc);
             }
             mosquitto_disconnect(mosq_);  // closes a half-open socket before the next attempt
             connected_ = false;
@@ -206,12 +257,74 @@ private:
         connected_ = false;
     }
 
+    // A new attempt: forget what the last one saw.
+    void resetAttempt() {
+        verifyError_ = X509_V_OK;
+        tlsErrorText_.clear();
+        refusedCode_ = 0;
+    }
+
+    // Records why an attempt ended without a session.
+    void noteFailure(int rc) {
+        MqttLinkFailure failure = MqttLinkFailure::Unreachable;
+        std::string detail;
+        if (refusedCode_ != 0) {
+            failure = MqttLinkFailure::Refused;
+            detail = mosquitto_connack_string(refusedCode_);
+        } else if (rc == MOSQ_ERR_TLS || verifyError_ != X509_V_OK || !tlsErrorText_.empty()) {
+            if (verifyError_ == X509_V_ERR_HOSTNAME_MISMATCH || verifyError_ == X509_V_ERR_IP_ADDRESS_MISMATCH) {
+                failure = MqttLinkFailure::TlsHostName;
+            } else if (verifyError_ != X509_V_OK) {
+                failure = MqttLinkFailure::TlsUntrusted;
+            } else {
+                failure = MqttLinkFailure::TlsHandshake;
+            }
+            detail = verifyError_ != X509_V_OK ? X509_verify_cert_error_string(verifyError_) : tlsErrorText_;
+            if (detail.empty()) {
+                detail = mosquitto_strerror(rc);
+            }
+        } else {
+            detail = mosquitto_strerror(rc);
+        }
+        setFailure(failure, detail);
+    }
+
+    // The library reports TLS failures through its log; the session's
+    // verification result is read while the TLS object still exists.
+    static void onLog(mosquitto* mosq, void* obj, int level, const char* text) {
+        auto* self = static_cast<MqttClientImpl*>(obj);
+        if (level != MOSQ_LOG_ERR || text == nullptr) {
+            return;
+        }
+        // The library checks the host name itself and says so in words; the
+        // handshake then fails with a generic verification error.
+        if (std::strstr(text, "host name verification failed") != nullptr) {
+            self->verifyError_ = X509_V_ERR_HOSTNAME_MISMATCH;
+            return;
+        }
+        if (std::strncmp(text, "OpenSSL Error", 13) != 0) {
+            return;
+        }
+        if (auto* ssl = static_cast<SSL*>(mosquitto_ssl_get(mosq))) {
+            long result = SSL_get_verify_result(ssl);
+            if (result != X509_V_OK && self->verifyError_ == X509_V_OK) {
+                self->verifyError_ = static_cast<int>(result);
+            }
+        }
+        if (self->tlsErrorText_.empty()) {
+            const char* colon = std::strstr(text, "]: ");
+            self->tlsErrorText_ = colon != nullptr ? colon + 3 : text;
+        }
+    }
+
     static void onConnect(mosquitto* mosq, void* obj, int rc) {
         auto* self = static_cast<MqttClientImpl*>(obj);
         if (rc != 0) {
+            self->refusedCode_ = rc;
             return;  // refused; the network loop retries
         }
         self->sessionEstablished_ = true;
+        self->setFailure(MqttLinkFailure::None, {});
         std::vector<std::string> topics;
         {
             std::lock_guard<std::mutex> lock(self->stateMutex_);
@@ -269,6 +382,14 @@ private:
     std::condition_variable wakeup_;  // ends the wait between attempts
     std::thread thread_;
     bool sessionEstablished_ = false;  // network thread only
+    bool tlsBroken_ = false;           // setTls failed: never connect
+    int verifyError_ = 0;              // network thread only: X509 result of this attempt
+    std::string tlsErrorText_;         // network thread only: first TLS error of this attempt
+    int refusedCode_ = 0;              // network thread only: CONNACK code of this attempt
+
+    mutable std::mutex failureMutex_;  // failure_, failureDetail_
+    MqttLinkFailure failure_ = MqttLinkFailure::None;
+    std::string failureDetail_;
     std::atomic<bool> connected_{false};
 
     std::mutex callbackMutex_;  // held while the handler runs
@@ -287,6 +408,10 @@ MqttClient::MqttClient(MqttClientImpl* impl) : impl_(impl) {}
 MqttClient::~MqttClient() { delete impl_; }
 
 bool MqttClient::connect(const char* user, const char* password) { return impl_->connect(user, password); }
+
+bool MqttClient::setTls(const MqttTlsSettings& settings) { return impl_->setTls(settings); }
+
+MqttLinkFailure MqttClient::lastFailure(std::string* detail) const { return impl_->lastFailure(detail); }
 
 bool MqttClient::subscribe(const char* topic) { return impl_->subscribe(topic); }
 

@@ -117,3 +117,54 @@ TEST(ConfigWrite, UnwritableFolderReportsFailure)
     std::filesystem::create_directory(dir.file("WorkParam.xml"));
     EXPECT_FALSE(Config::saveFile(dir.file("WorkParam.xml"), config.workParam));
 }
+
+TEST(ConfigWrite, TlsAttributesAreReadAndWrittenBackAsTheyStood)
+{
+    TempDir dir;
+    std::string path = dir.file("WorkParam.xml");
+    // The broker's TLS switch is written off on purpose, the database's
+    // host-name check is left out (on by default).
+    const std::string file =
+        kXmlHead
+        + "<WorkParam>\n"
+          "\t<DB DBName=\"quor\" ip=\"10.0.0.5\" port=\"3306\" pwd=\"x\" tls=\"1\" tlsCa=\"certs/ca.pem\" "
+          "tlsCert=\"/etc/q/c.pem\" tlsKey=\"/etc/q/c.key\" user=\"quorvel\" />\n"
+          "\t<mqtt ip=\"10.0.0.6\" port=\"8883\" pwd=\"y\" tls=\"0\" tlsCa=\"/etc/ssl/certs\" tlsVerifyHost=\"0\" "
+          "user=\"tzmk\" />\n"
+          "</WorkParam>\n";
+    writeBytes(path, file);
+
+    Config config;
+    ASSERT_TRUE(Config::loadFile(path, config.workParam));
+    const ConfigWorkParam& wp = config.workParam;
+    EXPECT_TRUE(wp.dbTls.enabled);
+    EXPECT_EQ(wp.dbTls.ca, "certs/ca.pem");
+    EXPECT_EQ(wp.dbTls.cert, "/etc/q/c.pem");
+    EXPECT_EQ(wp.dbTls.key, "/etc/q/c.key");
+    EXPECT_TRUE(wp.dbTls.verifyHost);
+    EXPECT_FALSE(wp.mqttTls.enabled);
+    EXPECT_EQ(wp.mqttTls.ca, "/etc/ssl/certs");
+    EXPECT_FALSE(wp.mqttTls.verifyHost);
+
+    ASSERT_TRUE(Config::saveFile(path, config.workParam));
+    EXPECT_EQ(readBytes(path), file);
+
+    // Switched on by the program: the switch appears, nothing else does.
+    Config plain;
+    plain.workParam.mqttTls.enabled = true;
+    ASSERT_TRUE(Config::saveFile(path, plain.workParam));
+    EXPECT_EQ(readBytes(path), kXmlHead + "<WorkParam>\n"
+                                   "\t<DB DBName=\"quor\" ip=\"127.0.0.1\" port=\"3306\" pwd=\"qpzr739105\" user=\"root\" />\n"
+                                   "\t<mqtt ip=\"127.0.0.1\" port=\"6002\" pwd=\"qpzr739105\" tls=\"1\" user=\"tzmk\" />\n"
+                                   "</WorkParam>\n");
+}
+
+TEST(TlsParam, OnlyTheLoopbackRangeCountsAsLocal)
+{
+    for (const char* local : {"127.0.0.1", "127.255.0.9", "localhost", "::1"})
+        EXPECT_TRUE(isLoopbackHost(local)) << local;
+    // A plain link to any of these is warned about.
+    for (const char* remote : {"10.0.0.5", "128.0.0.1", "1.127.0.0", "127.0.0.1.example.com", "localhost.evil",
+                               "0.0.0.0", "", "::ffff:10.0.0.5", "db.example"})
+        EXPECT_FALSE(isLoopbackHost(remote)) << remote;
+}

@@ -12,6 +12,8 @@
 // Callbacks run on the client's network thread, one at a time.
 #pragma once
 
+#include <string>
+
 #define QUILLET_API __attribute__((visibility("default")))
 
 class QUILLET_API MqttClientHandler {
@@ -28,6 +30,26 @@ public:
 };
 
 class MqttClientImpl;
+
+// Why the most recent connection attempt failed.
+enum class MqttLinkFailure {
+    None,            // no attempt failed since the last session came up
+    Unreachable,     // no TCP connection (refused, timed out, name unknown)
+    TlsUntrusted,    // the server's certificate does not chain to the trusted CAs
+    TlsHostName,     // the certificate is valid but names another host
+    TlsHandshake,    // any other TLS failure (protocol, client certificate refused, ...)
+    Refused,         // the broker refused the CONNECT (e.g. not authorised)
+    TlsSettings,     // setTls refused the settings: the client does not connect
+};
+
+// TLS settings of a link. Paths are used as given.
+struct MqttTlsSettings {
+    std::string caFile;      // trusted CA certificates (PEM); this or caPath
+    std::string caPath;      // folder of hashed CA certificates
+    std::string certFile;    // optional client certificate (PEM) ...
+    std::string keyFile;     // ... and its key
+    bool verifyHostName = true;  // false: any host name, the chain is still verified
+};
 
 class QUILLET_API MqttClient {
 public:
@@ -47,6 +69,18 @@ public:
     // stopped, called twice); a broker that is not reachable yet is retried
     // with back-off (1 s doubling up to 8 s) for as long as the client runs.
     bool connect(const char* user, const char* password);
+
+    // Puts the link on TLS 1.2 or later (call before connect). The user
+    // name and password are sent only after the server's certificate has
+    // been verified. False when the settings are refused (no CA given, a
+    // file that cannot be read, a key that does not fit the certificate,
+    // or the client already started); the client then stays on nothing: a
+    // later connect() fails instead of falling back to plain TCP.
+    bool setTls(const MqttTlsSettings& settings);
+
+    // The reason of the most recent failed attempt, with the library's
+    // words in `detail` (e.g. the certificate error). None once connected.
+    MqttLinkFailure lastFailure(std::string* detail = nullptr) const;
 
     // Adds a topic (filter) to the subscriptions. Takes effect now when the
     // link is up and again after every reconnect. False for an empty/invalid

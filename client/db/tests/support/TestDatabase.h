@@ -9,7 +9,11 @@
 //
 // The server comes from the environment written by scripts/services.sh
 // (source .run/services.env): QUORVEL_DB_HOST, QUORVEL_DB_PORT,
-// QUORVEL_DB_USER, QUORVEL_DB_PASSWORD. A missing variable throws
+// QUORVEL_DB_USER, QUORVEL_DB_PASSWORD (the administrative account: it
+// makes and fills the database, execute() and openSession() use it) and
+// QUORVEL_DB_CLIENT_USER, QUORVEL_DB_CLIENT_PASSWORD (the client's own
+// account with the grants of demo/client-account.sql: connectionString()
+// and openPool() use it). A missing variable throws
 // std::runtime_error naming it, so the test fails with that message.
 //
 // Seed data (client/db/tests/support/seed.sql, GBK text):
@@ -50,7 +54,7 @@ public:
 
     const std::string& name() const { return name_; }
     // Connection string of the database in the client's own format
-    // (host= port= db= user= password= charset=GBK).
+    // (host= port= db= user= password= charset=GBK), client account.
     std::string connectionString() const;
     // The same server, without a database (for CREATE/DROP).
     static std::string serverConnectionString();
@@ -60,7 +64,8 @@ public:
     // sends it), executeUtf8 UTF-8 text (the server converts it to GBK).
     void execute(const std::string& sql);
     void executeUtf8(const std::string& sql);
-    // A session of its own on this database (not one of the pool).
+    // A session of its own on this database (not one of the pool),
+    // administrative account.
     std::unique_ptr<soci::session> openSession() const;
 
     // openDatabase(connectionString()): pool opened, every cache loaded.

@@ -42,8 +42,8 @@ protected:
         ConfigWorkParam& wp = config->workParam;
         wp.dbIp = TestDatabase::requireEnv("QUORVEL_DB_HOST");
         wp.dbPort = static_cast<std::uint16_t>(std::stoi(TestDatabase::requireEnv("QUORVEL_DB_PORT")));
-        wp.dbUser = TestDatabase::requireEnv("QUORVEL_DB_USER");
-        wp.dbPassword = TestDatabase::requireEnv("QUORVEL_DB_PASSWORD");
+        wp.dbUser = TestDatabase::requireEnv("QUORVEL_DB_CLIENT_USER");
+        wp.dbPassword = TestDatabase::requireEnv("QUORVEL_DB_CLIENT_PASSWORD");
         wp.dbName = db_.name();
     }
     void TearDown() override {

@@ -70,9 +70,9 @@ void Sandbox::writeWorkParam(const Servers& s) const {
     std::ofstream out(dir_ / "config" / "WorkParam.xml");
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<WorkParam>\n"
         << "  <DB ip=\"" << s.dbIp << "\" port=\"" << s.dbPort << "\" user=\"" << s.dbUser
-        << "\" pwd=\"" << s.dbPassword << "\" DBName=\"" << s.dbName << "\" />\n"
+        << "\" pwd=\"" << s.dbPassword << "\" DBName=\"" << s.dbName << "\" " << s.dbExtra << "/>\n"
         << "  <mqtt ip=\"" << s.mqttIp << "\" port=\"" << s.mqttPort << "\" user=\"" << s.mqttUser
-        << "\" pwd=\"" << s.mqttPassword << "\" />\n</WorkParam>\n";
+        << "\" pwd=\"" << s.mqttPassword << "\" " << s.mqttExtra << "/>\n</WorkParam>\n";
 }
 
 ClientProcess::ClientProcess(const Sandbox& box) {

@@ -18,6 +18,8 @@ struct Servers {
     int dbPort = 0;
     std::string mqttIp, mqttUser, mqttPassword;
     int mqttPort = 0;
+    // Further attributes of <DB> and <mqtt> as written (e.g. the TLS ones).
+    std::string dbExtra, mqttExtra;
 };
 
 class Sandbox {

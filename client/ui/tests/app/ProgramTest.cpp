@@ -71,13 +71,13 @@ Servers ServicesFor(const TestDatabase& db) {
     Servers s;
     s.dbIp = TestDatabase::requireEnv("QUORVEL_DB_HOST");
     s.dbPort = std::stoi(TestDatabase::requireEnv("QUORVEL_DB_PORT"));
-    s.dbUser = TestDatabase::requireEnv("QUORVEL_DB_USER");
-    s.dbPassword = TestDatabase::requireEnv("QUORVEL_DB_PASSWORD");
+    s.dbUser = TestDatabase::requireEnv("QUORVEL_DB_CLIENT_USER");
+    s.dbPassword = TestDatabase::requireEnv("QUORVEL_DB_CLIENT_PASSWORD");
     s.dbName = db.name();
     s.mqttIp = TestDatabase::requireEnv("QUORVEL_MQTT_HOST");
     s.mqttPort = std::stoi(TestDatabase::requireEnv("QUORVEL_MQTT_PORT"));
-    s.mqttUser = TestDatabase::requireEnv("QUORVEL_MQTT_USER");
-    s.mqttPassword = TestDatabase::requireEnv("QUORVEL_MQTT_PASSWORD");
+    s.mqttUser = TestDatabase::requireEnv("QUORVEL_MQTT_CLIENT_USER");
+    s.mqttPassword = TestDatabase::requireEnv("QUORVEL_MQTT_CLIENT_PASSWORD");
     return s;
 }
 

@@ -36,16 +36,19 @@ TEST(DebugProgramTest, TypedCommandGoesOutOnTheChannelsTransdownTopic) {
     Servers s;
     s.dbIp = TestDatabase::requireEnv("QUORVEL_DB_HOST");
     s.dbPort = std::stoi(TestDatabase::requireEnv("QUORVEL_DB_PORT"));
-    s.dbUser = TestDatabase::requireEnv("QUORVEL_DB_USER");
-    s.dbPassword = TestDatabase::requireEnv("QUORVEL_DB_PASSWORD");
+    s.dbUser = TestDatabase::requireEnv("QUORVEL_DB_CLIENT_USER");
+    s.dbPassword = TestDatabase::requireEnv("QUORVEL_DB_CLIENT_PASSWORD");
     s.dbName = db.name();
     s.mqttIp = TestDatabase::requireEnv("QUORVEL_MQTT_HOST");
     s.mqttPort = std::stoi(TestDatabase::requireEnv("QUORVEL_MQTT_PORT"));
-    s.mqttUser = TestDatabase::requireEnv("QUORVEL_MQTT_USER");
-    s.mqttPassword = TestDatabase::requireEnv("QUORVEL_MQTT_PASSWORD");
+    s.mqttUser = TestDatabase::requireEnv("QUORVEL_MQTT_CLIENT_USER");
+    s.mqttPassword = TestDatabase::requireEnv("QUORVEL_MQTT_CLIENT_PASSWORD");
 
     const std::string down = "modbus/" + comm + "/transdown";
-    viewsdm::BrokerProbe sink(s.mqttIp, s.mqttPort, s.mqttUser, s.mqttPassword, {down});
+    // The probe plays the gateway side (its own account); the program uses
+    // the client's account, which may only publish on transdown topics.
+    viewsdm::BrokerProbe sink(s.mqttIp, s.mqttPort, TestDatabase::requireEnv("QUORVEL_MQTT_USER"),
+                              TestDatabase::requireEnv("QUORVEL_MQTT_PASSWORD"), {down});
     ASSERT_TRUE(sink.waitSubscribed(5000));
 
     Sandbox box("debugview");
