@@ -9,6 +9,7 @@
 #include "res/UiStrings.h"
 #include "ui/DlgInput.h"
 #include "ui/DlgRemoteCommParam.h"
+#include "ui/MessageBox.h"
 #include "ui/UiText.h"
 #include "ui/WorkParamAccess.h"
 
@@ -79,8 +80,8 @@ void CDlgLogin::ShowServerAddress() {
 
 void CDlgLogin::Tell(LoginStatus status) {
     if (const char* text = messageText(status))
-        wxMessageBox(utf8ToUi(text), uistr::kAppName, wxOK | wxICON_INFORMATION,
-                     IsShown() ? this : nullptr);
+        quorvel::ui::ShowMessageBox(utf8ToUi(text), uistr::kAppName, wxOK | wxICON_INFORMATION,
+                                    IsShown() ? this : nullptr);
 }
 
 void CDlgLogin::OnLogin(wxCommandEvent&) { DoLogin(); }
