@@ -2,9 +2,10 @@
 # Builds the Debian package, installs it on this machine, starts the installed
 # program the way its desktop entry says (under Xvfb with a tray host), logs in
 # against the running services, takes screenshots and removes the package again.
-# Needs root (apt-get), the services of scripts/services.sh and the demo
-# database (loaded if missing). Safe to run again: a left-over installation is
-# purged first.
+# Needs root (apt-get). Starts the private services of scripts/services.sh
+# unless they run already (and stops again only what it started, as
+# scripts/test.sh does) and loads the demo database if it is missing. Safe to
+# run again: a left-over installation is purged first.
 #   scripts/package-check.sh           build dir build-pkg (Release, no tests)
 #   QUORVEL_PKG_BUILD=DIR scripts/package-check.sh
 set -euo pipefail
@@ -19,7 +20,36 @@ say() { echo "package-check: $*"; }
 fail() { echo "package-check: FAILED: $*" >&2; exit 1; }
 
 [ "$(id -u)" = 0 ] || fail "run as root (the package is installed with apt-get)"
-[ -f "$ROOT/.run/services.env" ] || fail "no .run/services.env (scripts/services.sh start)"
+
+# --- services: start them unless they already run; stop only what we started --
+started_services=0
+if ! bash "$ROOT/scripts/services.sh" status | grep -q 'MariaDB: running' ||
+   ! bash "$ROOT/scripts/services.sh" status | grep -q 'mosquitto: running'; then
+  bash "$ROOT/scripts/services.sh" start >/dev/null || fail "the services did not start"
+  started_services=1
+  say "started the services"
+else
+  bash "$ROOT/scripts/services.sh" start >/dev/null  # rewrites services.env
+fi
+stop_services() {
+  if [ "$started_services" = 1 ]; then
+    bash "$ROOT/scripts/services.sh" stop >/dev/null || true
+    started_services=0
+  fi
+}
+remove_package() {
+  if [ "${KEEP_INSTALLED:-0}" != 1 ] && dpkg -s quorvel >/dev/null 2>&1; then
+    apt-get remove -y quorvel >"$OUT/apt-remove.log" 2>&1 || true
+    apt-get purge -y quorvel >>"$OUT/apt-remove.log" 2>&1 || true
+  fi
+}
+package_installed=0
+cleanup() {
+  [ "$package_installed" = 1 ] && remove_package
+  stop_services
+}
+trap cleanup EXIT
+[ -f "$ROOT/.run/services.env" ] || fail "no .run/services.env after starting the services"
 set -a; . "$ROOT/.run/services.env"; set +a
 
 # --- build the package -------------------------------------------------------
@@ -58,13 +88,7 @@ if dpkg -s quorvel >/dev/null 2>&1 || [ -e "$PREFIX" ]; then
 fi
 DEBIAN_FRONTEND=noninteractive apt-get install -y "$DEB" >"$OUT/apt-install.log" 2>&1 \
   || { tail -20 "$OUT/apt-install.log"; fail "apt-get install"; }
-cleanup() {
-  if [ "${KEEP_INSTALLED:-0}" != 1 ] && dpkg -s quorvel >/dev/null 2>&1; then
-    apt-get remove -y quorvel >"$OUT/apt-remove.log" 2>&1 || true
-    apt-get purge -y quorvel >>"$OUT/apt-remove.log" 2>&1 || true
-  fi
-}
-trap cleanup EXIT
+package_installed=1
 
 [ "$(stat -c %a "$PREFIX/config/WorkParam.xml")" = 600 ] || fail "WorkParam.xml mode $(stat -c %a "$PREFIX/config/WorkParam.xml")"
 [ -d "$PREFIX/log" ] && [ -w "$PREFIX/log" ] || fail "log/ missing or not writable"
@@ -139,10 +163,11 @@ cat "$OUT/xvfb.log"
 say "logged in as admin; screenshots $OUT/login.png, $OUT/main.png"
 
 # --- remove it again ------------------------------------------------------------
-trap - EXIT
+package_installed=0
 apt-get remove -y quorvel >"$OUT/apt-remove.log" 2>&1 || fail "apt-get remove"
 [ ! -e "$PREFIX/Quorvel_Client" ] || fail "program still there after remove"
 [ ! -e "$DESKTOP" ] || fail "desktop entry still there after remove"
 apt-get purge -y quorvel >>"$OUT/apt-remove.log" 2>&1 || fail "apt-get purge"
 [ ! -e "$PREFIX" ] || fail "$PREFIX left after purge: $(find "$PREFIX" | head -5)"
+stop_services
 say "removed and purged; all checks passed"

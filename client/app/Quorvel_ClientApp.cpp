@@ -30,6 +30,7 @@
 #include "ui/AppIcon.h"
 #include "ui/DlgLogin.h"
 #include "ui/MainFrame.h"
+#include "ui/MessageBox.h"
 #include "ui/UiText.h"
 #include "vintrel/TrayTool.h"
 
@@ -57,7 +58,7 @@ bool CQuorvel_ClientApp::InitInstance() {
 
     // 1. One copy only.
     if (instanceMutex_.acquire() == SingleInstance::Result::AlreadyRunning) {
-        wxMessageBox(uistr::kAlreadyRunning, uistr::kErrorCaption, wxOK);
+        quorvel::ui::ShowMessageBox(uistr::kAlreadyRunning, uistr::kErrorCaption, wxOK, nullptr);
         return Fail();
     }
 

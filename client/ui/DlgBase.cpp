@@ -26,8 +26,10 @@ void ApplyViewColouring(wxWindow* root, const wxColour& viewColour) {
         } else if (wxDynamicCast(child, wxStaticBox)) {
             ApplyViewColouring(child, viewColour);  // group boxes may hold controls
             child->SetForegroundColour(ViewStaticTextColour());
-        } else if (wxDynamicCast(child, wxTextCtrl)) {
-            child->SetBackgroundColour(viewColour);
+        } else if (auto* edit = wxDynamicCast(child, wxTextCtrl)) {
+            edit->SetBackgroundColour(viewColour);
+            // A read-only edit only shows text: it is drawn as a static text is.
+            if (!edit->IsEditable()) edit->SetForegroundColour(ViewStaticTextColour());
         } else if (wxDynamicCast(child, wxPanel)) {
             ApplyViewColouring(child, viewColour);
         }

@@ -32,8 +32,9 @@ private:
 // The configured view colour (ConfigUI::viewColor), RGB(192,192,192) by default.
 wxColour ViewColour();
 
-// Static texts and group boxes: yellow RGB(255,255,0) on the window colour;
-// edits: view-colour background; the window itself: view-colour background.
+// Static texts, group boxes and read-only edits: yellow RGB(255,255,0) on the
+// window colour; other edits: view-colour background; the window itself:
+// view-colour background.
 // Walks all children (not into top-level windows).
 void ApplyViewColouring(wxWindow* root, const wxColour& viewColour);
 

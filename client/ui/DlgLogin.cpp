@@ -14,6 +14,7 @@
 #include "res/UiStrings.h"
 #include "ui/DlgInput.h"
 #include "ui/DlgRemoteCommParam.h"
+#include "ui/MessageBox.h"
 #include "ui/UiText.h"
 #include "ui/WorkParamAccess.h"
 
@@ -92,7 +93,8 @@ void CDlgLogin::Tell(LoginStatus status) {
         const std::string error = lastDatabaseConnectError();
         if (isTlsFailure(error)) message.append("\n数据库服务器的TLS连接被拒绝：").append(error);
     }
-    wxMessageBox(utf8ToUi(message), uistr::kAppName, wxOK | wxICON_INFORMATION, IsShown() ? this : nullptr);
+    quorvel::ui::ShowMessageBox(utf8ToUi(message), uistr::kAppName, wxOK | wxICON_INFORMATION,
+                                IsShown() ? this : nullptr);
 }
 
 void CDlgLogin::OnLogin(wxCommandEvent&) { DoLogin(); }
@@ -130,9 +132,9 @@ void CDlgLogin::OnCommParam(wxCommandEvent&) {
     CDlgRemoteCommParam dlg(this, quorvel::ui::currentRemoteCommParams());
     if (dlg.ShowModal() != wxID_OK) return;
     if (!quorvel::ui::storeRemoteCommParams(dlg.Values()))
-        wxMessageBox(utf8ToUi("通讯参数保存失败，配置文件未修改！\n") +
-                         wxString::FromUTF8(quorvel::ui::workParamFilePath()),
-                     uistr::kAppName, wxOK | wxICON_ERROR, this);
+        quorvel::ui::ShowMessageBox(utf8ToUi("通讯参数保存失败，配置文件未修改！\n") +
+                                        wxString::FromUTF8(quorvel::ui::workParamFilePath()),
+                                    uistr::kAppName, wxOK | wxICON_ERROR, this);
     ShowServerAddress();
 }
 

@@ -7,6 +7,7 @@
 
 #include "res/ResourceIds.h"
 #include "res/UiStrings.h"
+#include "ui/MessageBox.h"
 #include "ui/UiText.h"
 
 using quorvel::ui::utf8ToUi;
@@ -122,7 +123,7 @@ bool CDlgRemoteCommParam::TakePort(wxTextCtrl* field, int& port) {
     else if (!quorvel::ui::isValidPort(*value))
         complaint = uistr::kNeedPortRange;
     if (complaint) {
-        wxMessageBox(complaint, GetTitle(), wxOK | wxICON_EXCLAMATION, this);
+        quorvel::ui::ShowMessageBox(complaint, GetTitle(), wxOK | wxICON_EXCLAMATION, this);
         field->SetFocus();
         field->SelectAll();
         return false;

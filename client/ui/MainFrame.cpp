@@ -9,10 +9,12 @@
 #include <wx/utils.h>
 
 #include "app/Globals.h"
+#include "app/TextCodec.h"
 #include "db/EMModule.h"
 #include "db/EMRoleModule.h"
 #include "mqtt/BrokerLink.h"
 #include "quillet/MqttClient.h"
+#include "ui/MessageBox.h"
 #include "ui/UiSettings.h"
 #include "ui/UiText.h"
 #include "ui/ViewDataModify.h"
@@ -36,9 +38,10 @@ wxString fromUtf8(const char* text) { return wxString::FromUTF8(text); }
 // A toolbar image from disk, 38x38 with white as the transparent colour; a
 // blank image when the file cannot be read, so the buttons after it keep
 // their own pictures.
-wxBitmap loadToolbarImage(const std::string& file) {
-    const wxString path = wxString::Format("%s/config/toolbar/%s", wxString::FromUTF8(g_moduleDir),
-                                           quorvel::ui::gbkToUi(file));
+// fileUtf8: a picture file name in UTF-8 (as UIConfig.xml gives it).
+wxBitmap loadToolbarImage(const std::string& fileUtf8) {
+    const wxString file = wxString::FromUTF8(fileUtf8);
+    const wxString path = wxString::Format("%s/config/toolbar/%s", wxString::FromUTF8(g_moduleDir), file);
     wxImage image;
     if (!file.empty() && wxFileExists(path) && image.LoadFile(path, wxBITMAP_TYPE_BMP) && image.IsOk()) {
         if (image.GetWidth() != kImageSize || image.GetHeight() != kImageSize)
@@ -110,7 +113,7 @@ void CMainFrame::BuildToolBar(const std::vector<const EMModule*>& modules) {
         m_buttons.push_back({commandId++, settings.buttonImages[static_cast<std::size_t>(i)],
                              settings.buttonTips[static_cast<std::size_t>(i)]});
     for (const EMModule* module : modules)
-        m_buttons.push_back({commandId++, module->menuPicFile, quorvel::ui::gbkToUi(module->name)});
+        m_buttons.push_back({commandId++, gbkToUtf8(module->menuPicFile), quorvel::ui::gbkToUi(module->name)});
     for (int i = 3; i < 5; ++i)
         m_buttons.push_back({commandId++, settings.buttonImages[static_cast<std::size_t>(i)],
                              settings.buttonTips[static_cast<std::size_t>(i)]});
@@ -163,8 +166,8 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
         if (m_about)
             m_about(this);
         else
-            wxMessageBox(fromUtf8("Quorvel_Client(Version1.12)"), fromUtf8("关于 Quorvel_Client"),
-                         wxOK | wxICON_INFORMATION, this);
+            quorvel::ui::ShowMessageBox(fromUtf8("Quorvel_Client(Version1.12)"),
+                                        fromUtf8("关于 Quorvel_Client"), wxOK | wxICON_INFORMATION, this);
     } else if (k == m + 4) {
         // Posted, as a close request from the window manager would be.
         CallAfter([this] { Close(); });
@@ -185,14 +188,14 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
         return;
     }
     const wxString caption = wxTheApp ? wxTheApp->GetAppDisplayName() : wxString("Quorvel_Client");
-    const int answer = wxMessageBox(ExitPromptText(), caption, wxYES_NO | wxICON_QUESTION, this);
+    const int answer = quorvel::ui::ShowMessageBox(ExitPromptText(), caption, wxYES_NO | wxICON_QUESTION, this);
     if (answer == wxNO) {
         event.Veto();
         // Hiding without a tray icon would leave no way back to the window.
         if (m_tray && m_tray->IsInTray())
             Hide();
         else
-            wxMessageBox(NoTrayText(), caption, wxOK | wxICON_INFORMATION, this);
+            quorvel::ui::ShowMessageBox(NoTrayText(), caption, wxOK | wxICON_INFORMATION, this);
         return;
     }
     Destroy();

@@ -32,7 +32,7 @@ public:
     // One toolbar button: its command id, image file name and tooltip.
     struct ToolbarButton {
         int commandId;
-        std::string imageFile;  // under <g_moduleDir>/config/toolbar/
+        std::string imageFile;  // UTF-8, under <g_moduleDir>/config/toolbar/
         wxString tip;
     };
 

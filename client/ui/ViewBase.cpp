@@ -33,8 +33,10 @@ void CViewBase::ApplyViewColours() {
         if (wxDynamicCast(child, wxStaticText)) {
             child->SetForegroundColour(kLabelColour);
             child->SetBackgroundColour(m_viewColour);
-        } else if (wxDynamicCast(child, wxTextCtrl)) {
-            child->SetBackgroundColour(m_viewColour);
+        } else if (auto* edit = wxDynamicCast(child, wxTextCtrl)) {
+            edit->SetBackgroundColour(m_viewColour);
+            // A read-only edit only shows text: it is drawn as a static text is.
+            if (!edit->IsEditable()) edit->SetForegroundColour(kLabelColour);
         }
     }
 }

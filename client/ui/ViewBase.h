@@ -41,8 +41,8 @@ public:
     // Empty 1x32 image list made in the initial update; null before it.
     wxImageList* GetRowImageList() const { return m_rowImages.get(); }
 
-    // Gives the child controls the view's look: static labels yellow on the
-    // view colour, edit controls on the view colour. Called after the initial
+    // Gives the child controls the view's look: static labels and read-only
+    // edits yellow on the view colour, other edit controls on the view colour. Called after the initial
     // update; call again after adding controls later.
     void ApplyViewColours();
 

@@ -10,6 +10,7 @@
 #include "db/EMUserDevice.h"
 #include "ui/DlgDataEdit.h"
 #include "ui/ItemColours.h"
+#include "ui/MessageBox.h"
 #include "ui/UiText.h"
 
 namespace {
@@ -146,7 +147,8 @@ void CViewDataModify::EditRow(long row) {
         item->c3 = oldUnit;
         item->b4 = oldColour;
         ShowRow(row, *item);
-        wxMessageBox(UpdateFailedText(dialog.m_name), UpdateFailedCaption(), wxOK | wxICON_ERROR, this);
+        quorvel::ui::ShowMessageBox(UpdateFailedText(dialog.m_name), UpdateFailedCaption(), wxOK | wxICON_ERROR,
+                                    this);
         return;
     }
     ShowRow(row, *item);

@@ -82,9 +82,8 @@ void CViewDebug::OnInitialUpdate() {
     m_sendButton->SetMeterColorScheme();
     m_clearSendButton->SetMeterColorScheme();
     m_clearReceiveButton->SetMeterColorScheme();
+    // The receive area, being read-only, is coloured as a static text.
     ApplyViewColours();
-    // Read-only, so coloured as a static text: yellow on the view colour.
-    m_receiveEdit->SetForegroundColour(kLabelColour);
 
     m_deviceList->Clear();
     for (EMDevice* device : EMUserDevice::getDevicesByUser(GetContext().userId)) {

@@ -13,6 +13,7 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/utils.h>
+#include <wx/wrapsizer.h>
 
 #include <curvella/CoordsSysEngine.h>
 
@@ -22,6 +23,7 @@
 #include "db/EMDeviceGroupItem.h"
 #include "db/EMUserDevice.h"
 #include "ui/MeterButton.h"
+#include "ui/MessageBox.h"
 #include "ui/ResultList.h"
 #include "ui/SheetExport.h"
 #include "ui/TimePickerText.h"
@@ -44,6 +46,15 @@ CViewQueryBase::PlotFactory& plotFactory()
 {
     static CViewQueryBase::PlotFactory factory = CViewQueryBase::DefaultPlotFactory();
     return factory;
+}
+
+// Display names (UTF-8) of a group's items, in item order, as the caches hold them now.
+std::vector<std::string> itemNamesUtf8(const std::string& groupId)
+{
+    std::vector<std::string> names;
+    for (EMDeviceGroupItem* item : EMDeviceGroupItem::getByGroup(groupId))
+        names.push_back(gbkToUtf8(item->c4));
+    return names;
 }
 
 double msBetween(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b)
@@ -107,7 +118,9 @@ void CViewQueryBase::BuildControls()
     const int queryButtonId = m_queryButtonId;
     const wxString queryCaption = m_queryCaption;
     auto* top = new wxBoxSizer(wxVERTICAL);
-    m_topRow = new wxBoxSizer(wxHORIZONTAL);
+    // The query controls wrap onto a second row when the view is too narrow
+    // for one (a 1024-pixel screen), so the last buttons stay reachable.
+    m_topRow = new wxWrapSizer(wxHORIZONTAL, wxREMOVE_LEADING_SPACES);
     auto label = [this](const char* utf8) { return new wxStaticText(this, wxID_ANY, utf8ToUi(utf8)); };
     const int gap = 6;
 
@@ -130,16 +143,19 @@ void CViewQueryBase::BuildControls()
 
     AddOptionControls(this, m_topRow);
 
+    // The push buttons wrap together, as one group.
+    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     auto button = [&](int id, const char* utf8) {
         auto* b = new CMeterButton(this, id, utf8ToUi(utf8), wxDefaultPosition, wxSize(64, 30));
-        m_topRow->Add(b, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
+        buttons->Add(b, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
         return b;
     };
     m_queryButton = new CMeterButton(this, queryButtonId, queryCaption, wxDefaultPosition, wxSize(64, 30));
-    m_topRow->Add(m_queryButton, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
+    buttons->Add(m_queryButton, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
     m_tableButton = button(IDC_TABLE, "表格");
     m_curveButton = button(IDC_CURVE, "曲线");
     m_exportButton = button(IDC_EXPORT, "导出");
+    m_topRow->Add(buttons, 0, wxALIGN_CENTER_VERTICAL);
 
     m_busyGauge = new wxGauge(this, wxID_ANY, 100, wxDefaultPosition, wxSize(80, 12));
     m_busyText = label("查询中…");
@@ -148,7 +164,7 @@ void CViewQueryBase::BuildControls()
     m_busyGauge->Hide();
     m_busyText->Hide();
 
-    top->Add(m_topRow, 0, wxALL, 10);
+    top->Add(m_topRow, 0, wxALL | wxEXPAND, 10);
     SetSizer(top);
 
     m_list = new CResultList(this, IDC_RESULT);
@@ -246,7 +262,7 @@ void CViewQueryBase::OnGroupChanged()
     m_list->DeleteAllColumns();
 
     const quorvel::ui::SeriesKind kind = CurrentKind();
-    // 120 pixels fit the time label in the original dialog font; a larger
+    // 120 pixels fit the time label in a small dialog font; a larger
     // desktop font gets the room the label needs.
     const int timeWidth = std::max(120, m_list->GetTextExtent("2019-12-31 23:59:59").x + 16);
     std::vector<CLineColorListCtrl::ColumnDesc> columns{{0, "DataTime", timeWidth}};
@@ -339,9 +355,8 @@ void CViewQueryBase::RunQuery()
     m_queryEnd = end;
     m_queryDeviceUtf8 = device ? gbkToUtf8(device->name) : std::string();
     m_queryGroupUtf8 = gbkToUtf8(group->groupName);
-    m_queryItemNamesUtf8.clear();
-    for (EMDeviceGroupItem* item : EMDeviceGroupItem::getByGroup(group->id))
-        m_queryItemNamesUtf8.push_back(gbkToUtf8(item->c4));
+    m_queryGroupId = group->id;
+    m_queryItemNamesUtf8 = itemNamesUtf8(group->id);
 
     // The record caches are read here, on the UI thread; the worker only
     // talks to the database (the pool is shared between threads).
@@ -433,6 +448,8 @@ void CViewQueryBase::SetBusy(bool busy)
         m_busyTimer.Stop();
     }
     Layout();
+    // The gauge may have started or ended a row of the controls.
+    LayoutResultArea();
 }
 
 void CViewQueryBase::OnBusyTimer(wxTimerEvent&) { m_busyGauge->Pulse(); }
@@ -485,11 +502,18 @@ void CViewQueryBase::Export()
     if (wxFileName(path).GetExt().empty())
         path += ".xls";  // the default extension
 
+    // The header row names the items as they are now: a name edited in the
+    // data point view since the query is exported as edited.
+    m_queryItemNamesUtf8 = itemNamesUtf8(m_queryGroupId);
     const DataRows& rows = *m_result;
     std::unique_ptr<wxProgressDialog> progress;
-    if (rows.size() >= kProgressFromRows)
+    if (rows.size() >= kProgressFromRows) {
         progress = std::make_unique<wxProgressDialog>(utf8ToUi("导出"), path, 1000, this,
                                                       wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE);
+        // The toolkit would label it from the desktop's language.
+        if (wxWindow* cancel = progress->FindWindow(wxID_CANCEL))
+            cancel->SetLabel(utf8ToUi("取消"));
+    }
     const auto result = quorvel::ui::exportRowsToXls(
         path.ToStdString(wxConvUTF8), m_queryItemNamesUtf8, rows, [&](size_t done, size_t total) {
             if (!progress)
@@ -511,6 +535,6 @@ void CViewQueryBase::Export()
 
 void CViewQueryBase::Notify(const wxString& text, bool isError)
 {
-    wxMessageBox(text, wxTheApp ? wxTheApp->GetAppDisplayName() : wxString(),
-                 wxOK | (isError ? wxICON_ERROR : wxICON_INFORMATION), this);
+    quorvel::ui::ShowMessageBox(text, wxTheApp ? wxTheApp->GetAppDisplayName() : wxString(),
+                                wxOK | (isError ? wxICON_ERROR : wxICON_INFORMATION), this);
 }

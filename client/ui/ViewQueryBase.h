@@ -84,7 +84,8 @@ protected:
     void BuildControls();
     void OnInitialUpdate() override;
 
-    // Puts the view's own controls (the statistics period) into the top row.
+    // Puts the view's own controls (the statistics period) among the query
+    // controls at the top (a row that wraps when the view is narrow).
     virtual void AddOptionControls(wxWindow* parent, wxBoxSizer* row);
     // Called on the UI thread when a query starts: fixes what the query
     // needs from the controls (the statistics period).
@@ -155,6 +156,7 @@ private:
     std::time_t m_queryEnd = 0;
     std::string m_queryDeviceUtf8;
     std::string m_queryGroupUtf8;
+    std::string m_queryGroupId;  // em_device_group.id of the last query's group
     std::vector<std::string> m_queryItemNamesUtf8;
 
     std::thread m_worker;

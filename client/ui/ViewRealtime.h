@@ -20,9 +20,9 @@ public:
     static constexpr wxWindowID kListId = 1001;
     static constexpr int kBuildTimerId = 1;
     static constexpr int kBuildDelayMs = 100;
-    // Width given to each icon. The list control here puts the label at the
-    // bottom of a cell as high as it is wide, so a smaller value than the
-    // 128 of the original layout keeps each name right under its lamp.
+    // Width given to each icon. The list control puts the label at the
+    // bottom of a cell as high as it is wide, so a cell narrower than 128
+    // pixels keeps each name right under its lamp.
     static constexpr int kIconSpacing = 84;
     static constexpr int kEdge = 20;  // list margin to the client area's top, right, bottom
     static constexpr int kGreenLamp = 0;

@@ -12,9 +12,14 @@ namespace {
 constexpr double kSlack = 1e-9;
 
 std::string formatLabel(double value, double step) {
-    char buf[64];
+    // Wide enough for any finite double in fixed notation (up to 309 digits).
+    char buf[400];
     if (step >= 1.0 - kSlack) {
-        std::snprintf(buf, sizeof buf, "%d", static_cast<int>(value));
+        // The value cut to an integer, as "%d" shows one, but without a cast
+        // to int: a counter beyond +-2^31 keeps its digits.
+        double whole = std::trunc(value);
+        if (whole == 0.0) whole = 0.0;  // no "-0"
+        std::snprintf(buf, sizeof buf, "%.0f", whole);
         return buf;
     }
     int decimals = 0;

@@ -22,6 +22,7 @@
 #include "PlotWnd.h"
 #include "WxCanvas.h"
 #include "curvella/CoordsSysEngine.h"
+#include "quorvel_test/MessageBoxLabels.h"
 
 using namespace curvella;
 
@@ -318,6 +319,26 @@ TEST(PlotWindow, SeriesMenusReachEveryPlotAndShowLongCaptionsWhole) {
     EXPECT_EQ(w.Button(kRightLock)->GetLabel(), "L");
 }
 
+namespace {
+
+// A message box: remembers its text; its button must read 确定.
+class ExpectBox : public wxExpectModalBase<wxMessageDialog, ExpectBox> {
+public:
+    explicit ExpectBox(wxString* text) : m_text(text) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* box) const override {
+        *m_text = box->GetMessage();
+        EXPECT_TRUE(hasOwnButtonLabels(*box));
+        return wxID_OK;
+    }
+
+private:
+    wxString* m_text;
+};
+
+}  // namespace
+
 TEST(PlotWindow, DateDialogInsistsOnASelectionAndAnswersTheDay) {
     Fixture f;
     std::vector<std::string> labels = {"14/07/18", "14/07/19", "99/12/31", "00/01/01"};
@@ -326,8 +347,9 @@ TEST(PlotWindow, DateDialogInsistsOnASelectionAndAnswersTheDay) {
     ASSERT_EQ(dlg.List()->GetCount(), 4u);
     EXPECT_EQ(dlg.List()->GetString(0), "00/01/01");  // sorted
     bool accepted = true;
-    wxTEST_DIALOG(accepted = dlg.AcceptSelection(),
-                  wxExpectModal<wxMessageDialog>(wxID_OK).Describe("没有选择日期!"));
+    wxString message;
+    wxTEST_DIALOG(accepted = dlg.AcceptSelection(), ExpectBox(&message));
+    EXPECT_EQ(message, wxString::FromUTF8("没有选择日期!"));
     EXPECT_FALSE(accepted);
     EXPECT_EQ(dlg.Chosen(), -1);
     dlg.List()->SetSelection(0);

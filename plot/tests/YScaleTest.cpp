@@ -60,6 +60,23 @@ TEST(YScaleAxis, FlatSeriesAreWidened) {
     EXPECT_DOUBLE_EQ(seven.record.step, 0.5);
 }
 
+// A counter channel runs past what an int holds: its labels keep their
+// digits, in the same whole-number look, on both sides of zero.
+TEST(YScaleAxis, LabelsBeyondTwoToTheThirtyFirstKeepTheirDigits) {
+    const AxisEntry up = YScale::computeAxis(6e9, 0);
+    EXPECT_DOUBLE_EQ(up.record.step, 1e9);
+    EXPECT_EQ(labelsOf(up), (std::vector<std::string>{"0", "1000000000", "2000000000", "3000000000", "4000000000",
+                                                      "5000000000", "6000000000"}));
+    const AxisEntry down = YScale::computeAxis(-2147483000.0, -2147484000.0 - 3000.0);
+    ASSERT_FALSE(down.labels.empty());
+    EXPECT_EQ(down.labels.front(), "-2147487000");
+    EXPECT_EQ(down.labels.back(), "-2147483000");
+    const AxisEntry huge = YScale::computeAxis(3e19, 1e19);
+    ASSERT_FALSE(huge.labels.empty());
+    EXPECT_EQ(huge.labels.front(), "10000000000000000000");
+    EXPECT_EQ(huge.labels.back(), "30000000000000000000");
+}
+
 TEST(YScaleAxis, FractionalRangeUsesHalfSteps) {
     const AxisEntry e = YScale::computeAxis(3.2, 1.1);
     EXPECT_DOUBLE_EQ(e.record.step, 0.5);

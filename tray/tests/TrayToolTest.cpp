@@ -47,7 +47,7 @@ using TrayPtr = std::unique_ptr<TrayTool, ReleaseTool>;
 class TrayToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(wxTaskBarIcon::IsAvailable()) << "no tray host: start trayer before the test";
+        ASSERT_TRUE(trayHostRunning());
         owner = new wxFrame(nullptr, wxID_ANY, "owner");
         owner->Bind(VINTREL_EVT_TRAY_NOTIFY, [this](wxCommandEvent& e) {
             ids.push_back(e.GetId());
@@ -58,7 +58,9 @@ protected:
     }
     void TearDown() override {
         tray.reset();
-        owner->Destroy();
+        // Null when SetUp stopped early (no tray host): the test fails with
+        // SetUp's message instead of crashing here.
+        if (owner) owner->Destroy();
         pumpFor(20);
     }
     void show() {
@@ -207,6 +209,20 @@ TEST(NoTrayHost, ToolStaysQuietWhereTheDesktopHasNoTray) {
     const int rc = std::system(cmd.c_str());
     EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 0) << runCommand("cat " + log);
     EXPECT_NE(runCommand("cat " + log).find("[  PASSED  ] 1 test"), std::string::npos) << runCommand("cat " + log);
+}
+
+// A test that needs a tray host, run where there is none: it fails with the
+// fixture's message and the program ends normally (no crash in TearDown).
+TEST(NoTrayHost, TestsThatNeedOneFailWithTheirMessage) {
+    const std::string log = "vintrel_tray_tests_without_host.log";
+    const std::string cmd = "xvfb-run -a -s '-screen 0 640x480x24' /proc/" + std::to_string(getpid()) +
+                            "/exe --gtest_filter='TrayToolTest.TipTextOf127CharactersIsTakenAnd128Ignored' > " +
+                            log + " 2>&1";
+    const int rc = std::system(cmd.c_str());
+    const std::string out = runCommand("cat " + log);
+    EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 1) << "exit status " << rc << "\n" << out;
+    EXPECT_NE(out.find("needs a tray host"), std::string::npos) << out;
+    EXPECT_NE(out.find("[  FAILED  ] 1 test"), std::string::npos) << out;
 }
 
 }  // namespace

@@ -34,7 +34,11 @@ CDialogSelectDate::CDialogSelectDate(wxWindow* parent, const std::vector<std::st
 bool CDialogSelectDate::AcceptSelection() {
     const int sel = list_->GetSelection();
     if (sel == wxNOT_FOUND) {
-        wxMessageBox(wxString::FromUTF8("没有选择日期!"), GetTitle(), wxOK | wxICON_INFORMATION, this);
+        // The button reads 确定 whatever the desktop's language.
+        wxMessageDialog box(this, wxString::FromUTF8("没有选择日期!"), GetTitle(),
+                            wxOK | wxICON_INFORMATION | wxCENTRE);
+        box.SetOKLabel(wxString::FromUTF8("确定"));
+        box.ShowModal();
         return false;
     }
     chosen_ = static_cast<int>(reinterpret_cast<std::uintptr_t>(list_->GetClientData(static_cast<unsigned>(sel))));

@@ -27,8 +27,8 @@ void WxCanvas::text(Point p, const std::string& utf8) {
 
 namespace {
 
-// Curves are drawn without antialiasing: hard one-pixel lines as on the
-// original screen, and several times faster for dense data.
+// Curves are drawn without antialiasing: hard one-pixel lines that stay
+// crisp where samples are dense, and several times faster to draw.
 class Aliased {
 public:
     explicit Aliased(wxDC& dc) : gc_(dc.GetGraphicsContext()) {

@@ -5,6 +5,7 @@
 
 #include "core/internal/BasicTextImpl.h"
 #include "core/internal/TextCodec.h"
+#include "tessaly/text/UTF8Encoding.h"
 
 namespace tessaly::core {
 
@@ -72,16 +73,17 @@ String WideString::toUTF8() const
     return toUTF8(text(), static_cast<int>(length()));
 }
 
+// Both directions go through UTF8Encoding, so text converted either way
+// gives the same bytes and units as the encoding object does (lone
+// surrogates, cut-off and broken sequences included).
 String WideString::toUTF8(const wchar_t* s, int n)
 {
-    const std::string bytes = internal::encodeText(s, clampCount(s, n), "UTF-8");
-    return String(bytes.c_str(), static_cast<int>(bytes.size()));
+    return text::UTF8Encoding().convertFromUnicode(s, n);
 }
 
 WideString WideString::fromUTF8(const char* s, int n)
 {
-    const std::wstring w = internal::decodeText(s, clampCount(s, n), "UTF-8");
-    return WideString(w.c_str(), static_cast<int>(w.size()));
+    return text::UTF8Encoding().convertToUnicode(s, n);
 }
 
 String WideString::toASCII() const

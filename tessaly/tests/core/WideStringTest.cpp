@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "tessaly/core/WideString.h"
+#include "tessaly/text/UTF8Encoding.h"
 
 using tessaly::core::String;
 using tessaly::core::WideString;
@@ -40,6 +44,46 @@ TEST(WideStringTest, Utf8RoundTripIncludingAstralPlane)
     // Broken input turns into replacement characters, not a cut text.
     WideString broken = WideString::fromUTF8("a\xFF" "b");
     EXPECT_STREQ(broken.text(), L"a\uFFFDb");
+}
+
+// WideString's own conversions and the UTF-8 encoding object give the same
+// result for the same text, the awkward cases included.
+TEST(WideStringTest, Utf8ConversionsMatchTheEncodingObject)
+{
+    tessaly::text::UTF8Encoding utf8;
+    const std::vector<std::wstring> wide = {
+        L"plain",
+        std::wstring(1, static_cast<wchar_t>(0xD800)) + L"x",                   // lone high surrogate
+        L"a" + std::wstring(1, static_cast<wchar_t>(0xDC00)),                    // lone low surrogate
+        std::wstring(1, static_cast<wchar_t>(0xD83D)) + std::wstring(1, static_cast<wchar_t>(0xDE00)),  // a pair as units
+        std::wstring(1, static_cast<wchar_t>(0x110000)),                          // beyond Unicode
+        L"\u4E2D\u6587",
+    };
+    for (const std::wstring& w : wide) {
+        const String mine = WideString(w.c_str(), static_cast<int>(w.size())).toUTF8();
+        const String theirs = utf8.convertFromUnicode(w.c_str(), static_cast<int>(w.size()));
+        EXPECT_EQ(std::string(mine.text() ? mine.text() : "", mine.length()),
+                  std::string(theirs.text() ? theirs.text() : "", theirs.length()))
+            << "wide text of " << w.size() << " units starting with U+" << std::hex << static_cast<unsigned>(w[0]);
+        const String statically = WideString::toUTF8(w.c_str(), static_cast<int>(w.size()));
+        EXPECT_STREQ(statically.text() ? statically.text() : "", theirs.text() ? theirs.text() : "");
+    }
+    const std::vector<std::string> bytes = {
+        "plain",
+        "ab\xE4\xB8",          // cut off by the end
+        "\xE4\xB8x",           // broken by a plain byte
+        "\xC0\x80z",           // overlong
+        "\xED\xA0\x80",       // an encoded surrogate
+        "\x80\xBF",            // stray continuation bytes
+        "\xF4\x90\x80\x80",  // above U+10FFFF
+    };
+    for (const std::string& b : bytes) {
+        const WideString mine = WideString::fromUTF8(b.c_str(), static_cast<int>(b.size()));
+        const WideString theirs = utf8.convertToUnicode(b.c_str(), static_cast<int>(b.size()));
+        EXPECT_EQ(std::wstring(mine.text() ? mine.text() : L"", mine.length()),
+                  std::wstring(theirs.text() ? theirs.text() : L"", theirs.length()))
+            << "bytes \"" << b << "\"";
+    }
 }
 
 TEST(WideStringTest, HashUsesUtf16Units)

@@ -6,7 +6,18 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <wx/gdicmn.h>
+#include <wx/taskbar.h>
+
+// For the first assertion of a test that needs a tray host: fails with a
+// message that says what is missing (scripts/test.sh starts trayer).
+inline ::testing::AssertionResult trayHostRunning() {
+    if (wxTaskBarIcon::IsAvailable()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "this test needs a tray host and none runs on the display: start trayer before the test, "
+              "as scripts/test.sh does";
+}
 
 // Output of a shell command (xdotool, xwininfo, import...).
 inline std::string runCommand(const std::string& cmd) {

@@ -81,7 +81,7 @@ TEST_F(LoginDialogTest, ServerDownFailsBeforeTheDialogEnterRetriesAndLogsInOnceI
     wxtest::ScriptedDialogs dialogs;
     dialogs.Then([&](wxDialog* box) {
         EXPECT_FALSE(login.IsShown()) << "the failure message comes before the dialog";
-        EXPECT_EQ(dynamic_cast<wxMessageDialog*>(box)->GetMessage(), Msg(LoginStatus::ConnectFailed));
+        EXPECT_EQ(dynamic_cast<wxMessageDialog*>(box)->GetMessage(), wxString(L"连接服务器失败，请检查配置！"));
         return wxID_OK;
     });
     dialogs.ThenRun([&](wxDialog* d) {
@@ -89,6 +89,20 @@ TEST_F(LoginDialogTest, ServerDownFailsBeforeTheDialogEnterRetriesAndLogsInOnceI
         EXPECT_EQ(login.GetTitle(), wxString(L"用户登录"));
         EXPECT_EQ(login.ServerEdit()->GetValue(), wxS("127.0.0.1"));
         EXPECT_FALSE(login.ServerEdit()->IsEditable());
+        // Read-only, so drawn as a static text: yellow on the view colour.
+        EXPECT_EQ(login.ServerEdit()->GetForegroundColour(), wxColour(255, 255, 0));
+        EXPECT_EQ(login.ServerEdit()->GetBackgroundColour(), wxColour(192, 192, 192));
+        const auto yellowPixels = [](const wxImage& img) {
+            int n = 0;
+            for (int y = 0; y < img.GetHeight(); ++y)
+                for (int x = 0; x < img.GetWidth(); ++x)
+                    n += img.GetRed(x, y) > 200 && img.GetGreen(x, y) > 200 && img.GetBlue(x, y) < 80;
+            return n;
+        };
+        EXPECT_GT(yellowPixels(wxtest::GrabWhen(login.ServerEdit(),
+                                                [&](const wxImage& i) { return yellowPixels(i) > 10; })),
+                  10)
+            << "the address is not drawn in yellow";
         EXPECT_TRUE(login.PasswordEdit()->HasFlag(wxTE_PASSWORD));
         Type(d, res::IDC_EDIT_USER, wxS("admin"));
         Type(d, res::IDC_EDIT_PASSWORD, wxS("admin123"));
@@ -99,7 +113,7 @@ TEST_F(LoginDialogTest, ServerDownFailsBeforeTheDialogEnterRetriesAndLogsInOnceI
         server.start();
         wxtest::PressKey(login.PasswordEdit(), WXK_RETURN);
     });
-    dialogs.ThenMessage(Msg(LoginStatus::ConnectFailed));
+    dialogs.ThenMessage(wxString(L"连接服务器失败，请检查配置！"));
     EXPECT_EQ(login.ShowModal(), wxID_OK);
     EXPECT_TRUE(login.IsConnected());
     ASSERT_NE(login.SelectedUser(), nullptr);
@@ -123,8 +137,8 @@ TEST_F(LoginDialogTest, UnknownUserWrongPasswordAndEscapeKeepItOpenCancelEndsIt)
         EXPECT_EQ(login.SelectedUser(), nullptr);
         wxtest::ClickId(d, res::IDC_BTN_CANCEL);
     });
-    dialogs.ThenMessage(Msg(LoginStatus::UnknownUser));
-    dialogs.ThenMessage(Msg(LoginStatus::WrongPassword));
+    dialogs.ThenMessage(wxString(L"该用户不存在！"));
+    dialogs.ThenMessage(wxString(L"密码不正确！"));
     EXPECT_EQ(login.ShowModal(), wxID_CANCEL);
     EXPECT_EQ(Msg(LoginStatus::UnknownUser), wxString(L"该用户不存在！"));
     EXPECT_EQ(Msg(LoginStatus::WrongPassword), wxString(L"密码不正确！"));
@@ -161,7 +175,7 @@ TEST_F(LoginDialogTest, PasswordChangeWritesTheNewPasswordAndLogsIn) {
         Type(d, res::IDC_EDIT_PASSWORD, wxS("oper123"));
         wxtest::ClickId(d, res::IDC_BTN_CHANGE_PASSWORD);
     });
-    dialogs.ThenMessage(Msg(LoginStatus::WrongOldPassword));
+    dialogs.ThenMessage(wxString(L"旧密码不正确！"));
     dialogs.ThenRun([&](wxDialog* d) {
         auto* input = dynamic_cast<CDlgInput*>(d);
         ASSERT_NE(input, nullptr);
@@ -244,7 +258,7 @@ TEST_F(LoginDialogTest, ServerParametersAreWrittenAtOnceEvenWithoutADatabaseAndU
 
     CDlgLogin login(nullptr);
     wxtest::ScriptedDialogs dialogs;
-    dialogs.ThenMessage(Msg(LoginStatus::ConnectFailed));
+    dialogs.ThenMessage(wxString(L"连接服务器失败，请检查配置！"));
     dialogs.ThenRun([&](wxDialog* d) {
         EXPECT_EQ(login.ServerEdit()->GetValue(), wxS("127.0.0.2"));
         wxtest::ClickId(d, res::IDC_BTN_COMM_PARAM);

@@ -14,6 +14,8 @@
 #include <wx/init.h>
 #include <wx/msgdlg.h>
 
+#include "quorvel_test/MessageBoxLabels.h"
+
 namespace {
 
 // One wx application for the whole test program.
@@ -138,7 +140,10 @@ void ScriptedDialogs::ThenMessage(const wxString& text, int answer) {
 
 int ScriptedDialogs::Enter(wxDialog* dialog) {
     if (passThrough_ && passThrough_(dialog)) return wxID_NONE;
-    if (auto* box = dynamic_cast<wxMessageDialog*>(dialog)) messages_.push_back(box->GetMessage());
+    if (auto* box = dynamic_cast<wxMessageDialog*>(dialog)) {
+        messages_.push_back(box->GetMessage());
+        EXPECT_TRUE(hasOwnButtonLabels(*box));
+    }
     if (steps_.empty()) {
         ADD_FAILURE() << "unexpected dialog \"" << dialog->GetTitle().utf8_string() << "\""
                       << (messages_.empty() ? "" : " saying \"" + messages_.back().utf8_string() + "\"");

@@ -18,6 +18,7 @@
 
 #include "FrameTestSupport.h"
 #include "TestDatabase.h"
+#include "quorvel_test/MessageBoxLabels.h"
 #include "quorvel_test/WxTestApp.h"
 #include "quillet/MqttClient.h"
 #include "ui/MainFrame.h"
@@ -35,19 +36,32 @@ const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new WxTestEnvironme
 
 wxString u8(const char* s) { return wxString::FromUTF8(s); }
 
-// Answers the exit prompt after checking its text.
+// Answers the exit prompt after checking its text and its buttons.
 class ExpectExitPrompt : public wxExpectModalBase<wxMessageDialog> {
 public:
     explicit ExpectExitPrompt(int answer) : m_answer(answer) {}
 
 protected:
     int OnInvoked(wxMessageDialog* dlg) const override {
-        EXPECT_EQ(dlg->GetMessage(), CMainFrame::ExitPromptText());
+        EXPECT_EQ(dlg->GetMessage().utf8_string(),
+                  "确定要退出吗?\n\n点击 \"是(Y)\" 程序退出\n点击 \"否(N)\" 隐藏至托盘");
+        EXPECT_TRUE(dlg->GetMessageDialogStyle() & wxYES_NO);
+        EXPECT_TRUE(hasOwnButtonLabels(*dlg));
         return m_answer;
     }
 
 private:
     int m_answer;
+};
+
+// The note that the window stays because there is no tray to hide to.
+class ExpectNoTrayNote : public wxExpectModalBase<wxMessageDialog, ExpectNoTrayNote> {
+protected:
+    int OnInvoked(wxMessageDialog* dlg) const override {
+        EXPECT_EQ(dlg->GetMessage().utf8_string(), "系统托盘不可用，窗口将保持显示。");
+        EXPECT_TRUE(hasOwnButtonLabels(*dlg));
+        return wxID_OK;
+    }
 };
 
 class NoopHandler : public MqttClientHandler {
@@ -215,7 +229,7 @@ TEST_F(MainFrameTest, RoleWithDebugAndDataPointModulesGetsSevenButtonsInOrder) {
             press(2007);
             pumpFor(100);
         },
-        ExpectExitPrompt(wxID_NO), wxExpectModal<wxMessageDialog>(wxID_OK));
+        ExpectExitPrompt(wxID_NO), ExpectNoTrayNote());
     EXPECT_TRUE(frame && frame->IsShown());
 }
 
@@ -271,8 +285,36 @@ TEST_F(MainFrameTest, ToolbarPicturesComeFromConfigAndAMissingOneLeavesTheOthers
     EXPECT_EQ(picture(2001).GetSize(), wxSize(38, 38));
 }
 
+// UIConfig.xml is UTF-8, so are the picture names it gives; a module's
+// picture name comes from the database (GBK) and is found as well.
+TEST_F(MainFrameTest, ToolbarPictureNamesInChineseAreFound) {
+    namespace fs = std::filesystem;
+    const auto dir = programDir.path() / "config" / "toolbar";
+    fs::rename(dir / "statistics.bmp", dir / "数据统计.bmp");
+    fs::rename(dir / "debug.bmp", dir / "调试.bmp");
+    std::string config = frametest::ProgramDir::kUiConfig;
+    const std::string from = "ImageName=\"statistics.bmp\"";
+    config.replace(config.find(from), from.size(), "ImageName=\"数据统计.bmp\"");
+    if (FILE* f = std::fopen((programDir.path() / "config" / "UIConfig.xml").c_str(), "w")) {
+        std::fputs(config.c_str(), f);
+        std::fclose(f);
+    }
+    Singleton<Config>::getInstance()->loadAll();
+    db->executeUtf8("update em_module set menu_pic_file = '调试.bmp' where menu_pic_file = 'debug.bmp'");
+    TestDatabase::closePool();
+    ASSERT_TRUE(db->openPool());
+
+    makeFrame("u1", "r1");
+    auto picture = [&](int id) { return frame->GetToolButton(id)->GetBitmapLabel(); };
+    EXPECT_EQ(frame->GetToolbarButtons()[2].imageFile, "数据统计.bmp");
+    EXPECT_TRUE(samePicture(picture(2003), (dir / "数据统计.bmp").string()));
+    EXPECT_EQ(frame->GetToolbarButtons()[3].imageFile, "调试.bmp");
+    EXPECT_TRUE(samePicture(picture(2004), (dir / "调试.bmp").string()));
+    EXPECT_TRUE(samePicture(picture(2005), (dir / "datapoint.bmp").string()));
+}
+
 TEST_F(MainFrameTest, ExitPromptNoHidesToTheTrayAndOnlyADoubleClickShowsItAgain) {
-    ASSERT_TRUE(wxTaskBarIcon::IsAvailable()) << "no tray host: start trayer before the test";
+    ASSERT_TRUE(trayHostRunning());
     makeFrame("u2", "r2");
     tray = CreateTrayTool();
     frame->SetTrayTool(tray);
@@ -298,7 +340,7 @@ TEST_F(MainFrameTest, ExitPromptNoHidesToTheTrayAndOnlyADoubleClickShowsItAgain)
 }
 
 TEST_F(MainFrameTest, ExitPromptYesClosesTheFrameAndReleasingTheTrayRemovesTheIcon) {
-    ASSERT_TRUE(wxTaskBarIcon::IsAvailable()) << "no tray host: start trayer before the test";
+    ASSERT_TRUE(trayHostRunning());
     makeFrame("u2", "r2");
     tray = CreateTrayTool();
     frame->SetTrayTool(tray);
@@ -317,7 +359,7 @@ TEST_F(MainFrameTest, ExitPromptNoWithoutATrayKeepsTheWindowAndSaysSo) {
     makeFrame("u2", "r2");
     tray = CreateTrayTool();  // never shown: no icon in any tray
     frame->SetTrayTool(tray);
-    wxTEST_DIALOG(frame->Close(), ExpectExitPrompt(wxID_NO), wxExpectModal<wxMessageDialog>(wxID_OK));
+    wxTEST_DIALOG(frame->Close(), ExpectExitPrompt(wxID_NO), ExpectNoTrayNote());
     ASSERT_TRUE(frame);
     EXPECT_TRUE(frame->IsShown());
 }

@@ -25,13 +25,17 @@
 #include "ViewsTestApp.h"
 #include "XlsReadBack.h"
 #include "db/ConnectionPool.h"
+#include "db/EMDeviceGroupItem.h"
+#include "quorvel_test/MessageBoxLabels.h"
 #include "ui/PickerTime.h"
 #include "ui/ResultList.h"
 #include "ui/TimePickerText.h"
+#include "ui/UiText.h"
 #include "ui/ViewHistory.h"
 #include "ui/ViewStatistics.h"
 
 using quorvel::ui::PointTime;
+using quorvel::ui::uiToGbk;
 using xl::test::ReadCell;
 
 namespace {
@@ -145,6 +149,7 @@ protected:
     int OnInvoked(wxMessageDialog* dlg) const override
     {
         *m_text = dlg->GetMessage();
+        EXPECT_TRUE(hasOwnButtonLabels(*dlg));
         return wxID_OK;
     }
 
@@ -183,9 +188,9 @@ protected:
     }
 
     template <class View>
-    View* makeView(const std::string& user = "u9")
+    View* makeView(const std::string& user = "u9", wxSize frameSize = wxSize(1240, 760))
     {
-        frame_ = new wxFrame(nullptr, wxID_ANY, "views", wxDefaultPosition, wxSize(1240, 760));
+        frame_ = new wxFrame(nullptr, wxID_ANY, "views", wxPoint(0, 0), frameSize);
         auto* view = new View(frame_, wxID_ANY, ViewContext{user, "r2"});
         auto* sizer = new wxBoxSizer(wxVERTICAL);
         sizer->Add(view, 1, wxEXPAND);
@@ -375,6 +380,31 @@ TEST_F(ViewsTest, HistoryExportWritesWhatTheTableShows)
     EXPECT_FALSE(std::filesystem::exists(dir.file("no.xls")));
 }
 
+// A display name edited in the data point view after the query is exported
+// as edited: the header row takes the names when the export runs.
+TEST_F(ViewsTest, ExportHeaderTakesTheItemNamesAtExportTime)
+{
+    TempDir dir;
+    auto* view = makeView<CViewHistory>();
+    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 26, 0, 0, 0));
+    runQuery(view);
+    EMDeviceGroupItem* item = EMDeviceGroupItem::getByGroup("ga").at(0);
+    const std::string before = item->c4;
+    item->c4 = uiToGbk(wxString::FromUTF8("水温"));  // what the data point view does on OK
+
+    const std::string path = dir.file("renamed.xls");
+    wxString proposed, message;
+    wxTEST_DIALOG(view->Export(), ExpectSave(wxString::FromUTF8(path), &proposed), ExpectMessage(&message));
+    item->c4 = before;
+    auto book = xl::test::readXls(path);
+    ASSERT_TRUE(book);
+    const auto& s = book->sheets.at(0);
+    ASSERT_NE(s.at(0, 1), nullptr);
+    EXPECT_EQ(s.at(0, 1)->text, "水温");
+    ASSERT_NE(s.at(0, 2), nullptr);
+    EXPECT_EQ(s.at(0, 2)->text, "B");
+}
+
 TEST_F(ViewsTest, FailedExportSaysSoWithThePath)
 {
     TempDir dir;
@@ -521,6 +551,50 @@ TEST_F(ViewsTest, SeventyThousandRowsTableCurvesAndTwoSheets)
     EXPECT_EQ(second.at(second.rows - 1, 0)->text, "2019-4-18 14:39:00");
     ASSERT_NE(second.at(1, 0), nullptr);
     EXPECT_EQ(second.at(1, 0)->text, cellText(list, 65535, 0));
+}
+
+// On a 1024x768 screen the statistics view's query controls do not fit on
+// one row: they wrap, every button stays inside the view and the table
+// starts below the last row. A wide view keeps them on one row.
+TEST_F(ViewsTest, QueryControlsWrapWhenTheViewIsNarrow)
+{
+    for (const int width : {1024, 1240}) {
+        SCOPED_TRACE(width);
+        auto* view = makeView<CViewStatistics>("u9", wxSize(width, 740));
+        pumpFor(200);
+        const wxRect inside(wxPoint(0, 0), view->GetClientSize());
+        const wxRect list = view->GetResultList()->GetRect();
+        int lowestControl = 0;
+        for (wxWindow* child : view->GetChildren()) {
+            if (child == view->GetResultList() || !child->IsShown())
+                continue;
+            EXPECT_TRUE(inside.Contains(child->GetRect())) << "cut off: \"" << child->GetLabel().utf8_string()
+                                                           << "\" at " << child->GetRect().GetRight();
+            lowestControl = std::max(lowestControl, child->GetRect().GetBottom());
+        }
+        for (const int id : {CViewStatistics::IDC_RUN, CViewQueryBase::IDC_TABLE, CViewQueryBase::IDC_CURVE,
+                             CViewQueryBase::IDC_EXPORT}) {
+            wxWindow* button = view->FindWindow(id);
+            ASSERT_NE(button, nullptr) << id;
+            EXPECT_TRUE(inside.Contains(button->GetRect())) << "button " << id;
+        }
+        EXPECT_GT(list.GetTop(), lowestControl) << "the table covers the controls";
+        EXPECT_TRUE(inside.Contains(list));
+
+        // Wrapped: the buttons sit on a row below the device list.
+        const wxRect device = view->FindWindow(CViewQueryBase::IDC_DEVICE)->GetRect();
+        const wxRect exportButton = view->FindWindow(CViewQueryBase::IDC_EXPORT)->GetRect();
+        if (width == 1024) {
+            EXPECT_GT(exportButton.GetTop(), device.GetBottom()) << "the controls should wrap";
+            screenshot("statistics_1024.png");
+        } else {
+            EXPECT_LT(exportButton.GetTop(), device.GetBottom()) << "a wide view keeps one row";
+            screenshot("statistics_1240.png");
+        }
+        frame_->Destroy();
+        frame_ = nullptr;
+        pumpFor(50);
+    }
 }
 
 TEST_F(ViewsTest, UserWithoutDevicesHasEmptyListsAndNoQuery)

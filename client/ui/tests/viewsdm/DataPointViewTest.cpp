@@ -21,6 +21,7 @@
 #include "FrameTestSupport.h"
 #include "TestDatabase.h"
 #include "quorvel_test/WxTestApp.h"
+#include "quorvel_test/MessageBoxLabels.h"
 #include "db/EMDeviceGroupItem.h"
 #include "ui/DlgDataEdit.h"
 #include "ui/MainFrame.h"
@@ -58,6 +59,9 @@ protected:
             return colourResult;
         }
         if (auto* box = dynamic_cast<wxMessageDialogBase*>(dialog)) {
+            if (auto* shown = dynamic_cast<wxMessageDialog*>(box)) {
+                EXPECT_TRUE(hasOwnButtonLabels(*shown));
+            }
             messages.push_back(box->GetMessage());
             return wxID_OK;
         }
