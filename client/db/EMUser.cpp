@@ -77,7 +77,7 @@ bool EMUser::updatePassword()
         });
         return true;
     } catch (const std::exception& e) {
-        dbLogError("error:%s update user password", e.what());
+        dbLogError("error:%s update user password", dbErrorText(e));
         return false;
     }
 }
