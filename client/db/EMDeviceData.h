@@ -2,7 +2,10 @@
 // Measured values of one data group: all rows of a time range, or hourly,
 // daily or monthly averages. Values come back as text cells ready for a
 // list, a plot or a spreadsheet.
+#include <cstddef>
 #include <ctime>
+#include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +18,9 @@ class EMDeviceGroupItem;
 using DataCell = std::pair<int, std::string>;
 using DataRow = std::vector<DataCell>;
 using DataRows = std::vector<DataRow>;
+
+class MysqlResultStream;
+class ResultStore;
 
 class EMDeviceData {
 public:
@@ -31,6 +37,12 @@ public:
     DataRows queryHistory(std::time_t start, std::time_t end);
     // Averages of the floating and 64-bit items per hour, day or month.
     DataRows queryStatistics(std::time_t start, std::time_t end, int mode);
+
+    // The same results held compactly (cells read back as the text form's).
+    // progress(rowsSoFar) is called every 65 536 rows; false stops reading.
+    std::unique_ptr<ResultStore> queryHistoryStore(std::time_t start, std::time_t end,
+                                                   const std::function<bool(std::size_t)>& progress = {});
+    std::unique_ptr<ResultStore> queryStatisticsStore(std::time_t start, std::time_t end, int mode);
 
     // The statements as queryHistory/queryStatistics run them; empty when a
     // table or column name cannot be used (holds a backtick or zero byte).
@@ -50,6 +62,10 @@ public:
     static bool sqlName(const std::string& name, std::string& out);
 
 private:
+    bool prepareHistory(std::time_t start, std::time_t end);
+    void checkHistoryColumns(const MysqlResultStream& result, std::size_t& timeColumn,
+                             std::vector<std::size_t>& columns) const;
+
     EMDeviceGroup* group_;
     std::vector<EMDeviceGroupItem*> items_;
     std::string table_;
