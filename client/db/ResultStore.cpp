@@ -156,7 +156,6 @@ std::uint64_t ResultStore::storeText(const char* text, std::size_t length)
         textChunks_.emplace_back(new char[size]);
         textChunkSizes_.push_back(size);
         textUsed_ = 0;
-        textBytes_ += size;
     }
     char* at = textChunks_.back().get() + textUsed_;
     const auto len32 = static_cast<std::uint32_t>(length);
@@ -340,11 +339,16 @@ bool ResultStore::timeFields(std::size_t r, Fields& out) const
 
 std::size_t ResultStore::bytes() const
 {
+    // Rows as far as written: the rest of the last block is reserved
+    // address space that no page of memory backs until rows reach it.
     std::size_t oddBytes = 0;
     for (const auto& [key, text] : oddCells_)
         oddBytes += sizeof key + sizeof text + 16 + (text.size() > 15 ? text.size() : 0);
-    return blocks_.size() * kBlockRows * stride_ * sizeof(std::uint64_t) + textBytes_
-           + blocks_.capacity() * sizeof(void*) + oddBytes + sizeof *this;
+    std::size_t textBytes = textUsed_;
+    for (std::size_t i = 0; i + 1 < textChunkSizes_.size(); ++i)
+        textBytes += textChunkSizes_[i];
+    return rows_ * stride_ * sizeof(std::uint64_t) + textBytes + blocks_.capacity() * sizeof(void*) + oddBytes
+           + sizeof *this;
 }
 
 std::unique_ptr<ResultStore> ResultStore::fromRows(const DataRows& rows, TimeLabel label,

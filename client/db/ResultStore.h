@@ -87,7 +87,7 @@ public:
     };
     bool timeFields(std::size_t r, Fields& out) const;
 
-    // Bytes held (rows, text and bookkeeping).
+    // Bytes the rows take (row words and text written, bookkeeping).
     std::size_t bytes() const;
 
 private:
@@ -114,7 +114,6 @@ private:
     std::vector<std::unique_ptr<char[]>> textChunks_;
     std::vector<std::size_t> textChunkSizes_;
     std::size_t textUsed_ = 0;  // in the last chunk
-    std::size_t textBytes_ = 0;
     // Cells whose text the compact form cannot give back (labels not of
     // their kind's shape, text-form cells that are not their type's text),
     // by row * columnCount() + column. Empty for results from the database
