@@ -83,16 +83,15 @@ const Extremes& RowStore::block(int k, std::size_t i) const {
     const std::size_t index = static_cast<std::size_t>(k);
     if (blocks_.size() <= index) blocks_.resize(index + 1);
     BlockCache& b = blocks_[index];
-    if (b.extremes.empty()) {
-        const std::size_t count = (size() + kBlock - 1) / kBlock;
-        b.extremes.resize(count);
-        b.made.assign(count, false);
+    if (b.pages.empty()) b.pages.resize((size() + kBlock * kPage - 1) / (kBlock * kPage));
+    std::unique_ptr<BlockPage>& page = b.pages[i / kPage];
+    if (!page) page = std::make_unique<BlockPage>();
+    const std::size_t j = i % kPage;
+    if (!page->made[j]) {
+        scan(k, i * kBlock, std::min(size(), (i + 1) * kBlock), page->extremes[j]);
+        page->made[j] = true;
     }
-    if (!b.made[i]) {
-        scan(k, i * kBlock, std::min(size(), (i + 1) * kBlock), b.extremes[i]);
-        b.made[i] = true;
-    }
-    return b.extremes[i];
+    return page->extremes[j];
 }
 
 Extremes RowStore::extremes(int k, std::size_t begin, std::size_t end) const {

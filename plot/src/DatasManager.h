@@ -67,9 +67,15 @@ private:
 
     void scan(int k, std::size_t begin, std::size_t end, Extremes& into) const;
     const Extremes& block(int k, std::size_t i) const;
+    // Blocks in pages of kPage, each page made on first use: a window of a
+    // long result allocates only the pages it reads.
+    static constexpr std::size_t kPage = 1024;
+    struct BlockPage {
+        Extremes extremes[kPage];
+        bool made[kPage] = {};
+    };
     struct BlockCache {
-        std::vector<Extremes> extremes;
-        std::vector<bool> made;
+        std::vector<std::unique_ptr<BlockPage>> pages;
     };
     mutable std::vector<BlockCache> blocks_;  // by value index
     mutable std::uint64_t blocksGeneration_ = 0;
