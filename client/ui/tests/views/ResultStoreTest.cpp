@@ -8,10 +8,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <ctime>
 #include <fstream>
 #include <sstream>
 
+#include "CsvReadBack.h"
 #include "TempDir.h"
 #include "TestDatabase.h"
 #include "app/TextCodec.h"
@@ -135,37 +137,6 @@ void expectSameResult(const DataRows& rows, const ResultStore& store, const Seri
     }
 }
 
-// Fields of a CSV file as Python's csv module reads them: one line per
-// field, "\x1e" after each record, fields hex-encoded (they hold line breaks).
-std::vector<std::vector<std::string>> readCsvWithPython(const std::string& csvPath, const std::string& outPath)
-{
-    const std::string script =
-        "import csv,sys\n"
-        "with open(sys.argv[1], newline='', encoding='utf-8-sig') as f, open(sys.argv[2], 'w') as out:\n"
-        "    for record in csv.reader(f):\n"
-        "        out.write(' '.join(field.encode('utf-8').hex() or '-' for field in record) + '\\n')\n";
-    const std::string scriptPath = outPath + ".py";
-    std::ofstream(scriptPath) << script;
-    const std::string command = "python3 '" + scriptPath + "' '" + csvPath + "' '" + outPath + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    std::vector<std::vector<std::string>> records;
-    std::ifstream in(outPath);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::vector<std::string> fields;
-        std::istringstream words(line);
-        std::string hex;
-        while (words >> hex) {
-            std::string field;
-            for (std::size_t i = 0; hex != "-" && i + 1 < hex.size(); i += 2)
-                field += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-            fields.push_back(field);
-        }
-        records.push_back(fields);
-    }
-    return records;
-}
-
 class CompactStore : public ::testing::Test {
 protected:
     void SetUp() override
@@ -252,6 +223,34 @@ TEST_F(CompactStore, StatisticsOfEachPeriodMatchTheTextForm)
     EXPECT_EQ(monthly->cellText(0, 1), "--");
     EXPECT_EQ(monthly->cellText(0, 5), "--");
     EXPECT_EQ(monthly->cellText(0, 6), "");
+}
+
+// A cancelled or failing CSV export leaves an existing file as it was and
+// no partial file beside it.
+TEST(CsvExportFile, CancelOrFailureLeavesNothingBehind)
+{
+    TempDir dir;
+    const DataRows rows(10000, DataRow{{100, "2019-3-24 08:05:00"}, {3, "1.5"}});
+    const std::string path = dir.file("old.csv");
+    std::ofstream(path) << "old";
+    int calls = 0;
+    const auto cancelled = exportCellsToCsv(path, {"A"}, DataRowsCells(rows), [&](size_t done, size_t total) {
+        EXPECT_LE(done, total);
+        return ++calls < 2;
+    });
+    EXPECT_EQ(cancelled.status, SheetExportResult::Cancelled);
+    EXPECT_EQ(fileBytes(path), "old");
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        ++entries;
+    EXPECT_EQ(entries, 1u);
+
+    const auto failed = exportCellsToCsv(dir.file("missing/x.csv"), {"A"}, DataRowsCells(rows));
+    EXPECT_EQ(failed.status, SheetExportResult::Failed);
+    EXPECT_NE(failed.error.find("missing"), std::string::npos) << failed.error;
+
+    ASSERT_EQ(exportCellsToCsv(path, {"A"}, DataRowsCells(rows)).status, SheetExportResult::Saved);
+    EXPECT_EQ(fileBytes(path).size(), 3 + std::string("DataTime,A\r\n").size() + 10000 * std::string("2019-3-24 08:05:00,1.5\r\n").size());
 }
 
 // Cells that are not their type's text survive the compact form as they stand.
