@@ -192,9 +192,10 @@ void WindowFirstPaint(benchmark::State& state) { windowRedraw(state, true); }
 
 constexpr std::int64_t kTenYearRows = 10 * kYearRows;
 
-// `rows` 1-minute rows from 2014-01-01 in a result store (labels as the
-// history query writes them), handed to the plot as the view does; cached
-// across benchmarks (ten years take a while to make).
+// `rows` rows from 2014-01-01 in a result store (labels as the history query
+// writes them), handed to the plot as the view does: 1-minute rows, or rows
+// spread over the first year when there are fewer than a year's minutes (as
+// fill() spreads them). Cached across benchmarks (ten years take a while).
 std::shared_ptr<const quorvel::ui::ResultPlotRows> storeRows(std::int64_t rows) {
     static std::map<std::int64_t, std::shared_ptr<const quorvel::ui::ResultPlotRows>> made;
     auto& slot = made[rows];
@@ -202,9 +203,10 @@ std::shared_ptr<const quorvel::ui::ResultPlotRows> storeRows(std::int64_t rows) 
     std::vector<ResultStore::Column> columns(kSeries, {3, ResultStore::Storage::Real});
     auto store = std::make_shared<ResultStore>(ResultStore::TimeLabel::History, columns);
     const std::int64_t start = localTimeOrThrow(2014, 1, 1, 0, 0, 0);
+    const std::int64_t step = rows < kYearRows ? kYearRows * 60 / rows : 60;
     char label[32];
     for (std::int64_t r = 0; r < rows; ++r) {
-        const CalendarFields f = breakDownLocal(start + r * 60);
+        const CalendarFields f = breakDownLocal(start + r * step);
         const int n = std::snprintf(label, sizeof label, "%04d-%d-%02d %02d:%02d:%02d", f.year, f.month, f.day,
                                     f.hour, f.minute, f.second);
         store->beginRow();
