@@ -122,8 +122,10 @@ std::string EMDeviceData::buildHistoryStatement(std::time_t start, std::time_t e
     }
     s += " from " + table + kTimeRangeWhere + formatTime(start) + "' and DataTime <='" +
          formatTime(end) + "'";
-    // The plot needs ascending time; the server does not promise it.
-    s += " order by DataTime";
+    // The plot needs ascending time; the server does not promise it. The
+    // column is named with its table: a bare "DataTime" would be the text
+    // label selected above, and "2019-10-..." sorts before "2019-2-...".
+    s += " order by " + table + ".DataTime";
     return s;
 }
 

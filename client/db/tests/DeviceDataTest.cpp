@@ -47,7 +47,7 @@ TEST_F(DeviceData, HistoryStatementAndRowsWithNulls)
     EXPECT_EQ(data.statement(),
               "select date_format(DataTime,'%Y-%c-%d %H:%i:%s') as DataTime,v1,v2,v3 from data_g1 "
               "where DataTime >= '2020-01-05 00:00:00' and DataTime <='2020-01-05 23:59:59'"
-              " order by DataTime");
+              " order by data_g1.DataTime");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0], row({{100, "2020-1-05 09:00:00"}, {3, "12.5"}, {0, "1"}, {100, TestDatabase::gbk("正常")}}));
     EXPECT_EQ(rows[1], row({{100, "2020-1-05 09:05:00"}, {3, "0"}, {0, "0"}, {100, ""}}));
@@ -81,6 +81,23 @@ TEST_F(DeviceData, RowsComeBackOldestFirstWhateverTheStorageOrder)
     EXPECT_EQ(daily[0], row({{100, "2021-3-1"}, {3, "1.5"}}));
     EXPECT_EQ(daily[1], row({{100, "2021-3-2"}, {3, "3"}}));
     EXPECT_EQ(daily[2], row({{100, "2021-3-3"}, {3, "4"}}));
+}
+
+// Labels write the month without a leading zero, so as text "2021-10-01"
+// sorts before "2021-9-30": the rows must still come in time order.
+TEST_F(DeviceData, RowsComeInTimeOrderAcrossOneAndTwoDigitMonths)
+{
+    db.execute("create table data_months (DataTime datetime, v double) default charset=gbk;"
+               "insert into data_months values ('2021-10-01 00:00:00', 2), ('2021-09-30 23:59:00', 1),"
+               "('2021-12-31 00:00:00', 4), ('2022-01-01 00:00:00', 5), ('2021-11-05 00:00:00', 3);"
+               "insert into em_device_group (id, c4, device) values ('gmo', 'data_months', 'd1');"
+               "insert into em_device_group_item (id, group_id, c2, data_type, b3) values ('imo', 'gmo', 'v', 3, 1)");
+    ASSERT_TRUE(db.openPool());
+    EMDeviceData data(EMDeviceGroup::getById("gmo"));
+    DataRows rows = data.queryHistory(localTime(2021, 9, 1, 0, 0, 0), localTime(2022, 2, 1, 0, 0, 0));
+    ASSERT_EQ(rows.size(), 5u);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i][1].second, std::to_string(i + 1)) << rows[i][0].second;
 }
 
 TEST_F(DeviceData, StatisticsAverageOnlyNumericItemsAndLabelWithoutPadding)
@@ -183,7 +200,7 @@ TEST_F(DeviceData, OddNamesAreQuotedAndBacktickNamesRefused)
     EXPECT_EQ(quoted.statement(),
               "select date_format(DataTime,'%Y-%c-%d %H:%i:%s') as DataTime,`v 1`,`v;drop table em_user` "
               "from `data g-1` where DataTime >= '2020-01-05 00:00:00' and DataTime <='2020-01-05 23:59:59'"
-              " order by DataTime");
+              " order by `data g-1`.DataTime");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], row({{100, "2020-1-05 09:00:00"}, {3, "1.5"}, {0, "2"}}));
     DataRows stats = quoted.queryStatistics(kDayStart, kDayEnd, EMDeviceData::kDaily);
