@@ -267,20 +267,16 @@ std::vector<ResultStore::Column> storeColumns(const std::vector<EMDeviceGroupIte
 
 }  // namespace
 
-std::unique_ptr<ResultStore> EMDeviceData::queryHistoryStore(std::time_t start, std::time_t end,
-                                                             const std::function<bool(std::size_t)>& progress)
+std::unique_ptr<ResultStore> EMDeviceData::queryHistoryStore(std::time_t start, std::time_t end)
 {
     auto store = std::make_unique<ResultStore>(ResultStore::TimeLabel::History, storeColumns(items_, false));
     if (!prepareHistory(start, end))
         return store;
     std::size_t timeColumn = 0;
     std::vector<std::size_t> columns;
-    bool stopped = false;
     runQuery(
         statement_, [&](const MysqlResultStream& result) { checkHistoryColumns(result, timeColumn, columns); },
         [&](const MysqlRow& row) {
-            if (stopped)
-                return;  // the rest of the result is read and dropped
             store->beginRow();
             store->setLabel(row.values[timeColumn], row.values[timeColumn] ? row.lengths[timeColumn] : 0);
             for (std::size_t i = 0; i < items_.size(); ++i) {
@@ -306,8 +302,6 @@ std::unique_ptr<ResultStore> EMDeviceData::queryHistoryStore(std::time_t start, 
                     break;
                 }
             }
-            if (progress && store->size() % 65536 == 0 && !progress(store->size()))
-                stopped = true;
         });
     return store;
 }

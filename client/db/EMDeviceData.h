@@ -4,7 +4,6 @@
 // list, a plot or a spreadsheet.
 #include <cstddef>
 #include <ctime>
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -39,9 +38,7 @@ public:
     DataRows queryStatistics(std::time_t start, std::time_t end, int mode);
 
     // The same results held compactly (cells read back as the text form's).
-    // progress(rowsSoFar) is called every 65 536 rows; false stops reading.
-    std::unique_ptr<ResultStore> queryHistoryStore(std::time_t start, std::time_t end,
-                                                   const std::function<bool(std::size_t)>& progress = {});
+    std::unique_ptr<ResultStore> queryHistoryStore(std::time_t start, std::time_t end);
     std::unique_ptr<ResultStore> queryStatisticsStore(std::time_t start, std::time_t end, int mode);
 
     // The statements as queryHistory/queryStatistics run them; empty when a
