@@ -243,6 +243,7 @@ void CViewQueryBase::OnGroupChanged()
     m_list->Freeze();
     ReplacePlot();
     m_list->ClearRows();
+    m_result.reset();  // its cells no longer fit the columns
     m_list->DeleteAllColumns();
 
     const quorvel::ui::SeriesKind kind = CurrentKind();
@@ -467,9 +468,11 @@ void CViewQueryBase::Export()
     // A name ending in .csv, or the CSV entry of the type list, writes CSV;
     // anything else the .xls workbook.
     wxFileName name(path);
-    const bool csv = name.GetExt().IsSameAs("csv", false)
-                     || (dialog.GetFilterIndex() == 1 && (name.GetExt().empty() || name.GetExt().IsSameAs("xls", false)));
-    if (csv && !name.GetExt().IsSameAs("csv", false)) {
+    const bool typedCsv = name.GetExt().IsSameAs("csv", false);
+    const bool chosenCsv =
+        dialog.GetFilterIndex() == 1 && (name.GetExt().empty() || name.GetExt().IsSameAs("xls", false));
+    const bool csv = typedCsv || chosenCsv;
+    if (csv && !typedCsv) {
         name.SetExt("csv");
         path = name.GetFullPath();
     } else if (name.GetExt().empty()) {
