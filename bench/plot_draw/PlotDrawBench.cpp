@@ -8,10 +8,18 @@
 // WindowFirstPaint/*: the first paint of a window just paged to.
 // Page/*: one page back and forth in the year span (window cut, range
 // fitting, value axes and redraw), as a user paging sees it.
+// Store*/*: the rows as the history view hands them over since results are
+// held compactly: a result store of 1-minute rows read in place through
+// SetDatas (2 000 rows against ten years, 5 256 000 rows x 8 items).
+// StoreSetDatas: handing over the rows and preparing the curves (what the
+// view does on the UI thread when a result arrives and the curves open);
+// StoreWindowRepaint: a repaint of the real window in the year span.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
+#include <map>
 #include <memory>
 
 #include <wx/app.h>
@@ -21,6 +29,8 @@
 #include <wx/init.h>
 
 #include "CoordsSys.h"
+#include "db/ResultStore.h"
+#include "ui/ResultPlotRows.h"
 #include "LocalTime.h"
 #include "PlotLayout.h"
 #include "PlotPainter.h"
@@ -180,6 +190,89 @@ void windowRedraw(benchmark::State& state, bool cold) {
 void WindowRepaint(benchmark::State& state) { windowRedraw(state, false); }
 void WindowFirstPaint(benchmark::State& state) { windowRedraw(state, true); }
 
+constexpr std::int64_t kTenYearRows = 10 * kYearRows;
+
+// `rows` rows from 2014-01-01 in a result store (labels as the history query
+// writes them), handed to the plot as the view does: 1-minute rows, or rows
+// spread over the first year when there are fewer than a year's minutes (as
+// fill() spreads them). Cached across benchmarks (ten years take a while).
+std::shared_ptr<const quorvel::ui::ResultPlotRows> storeRows(std::int64_t rows) {
+    static std::map<std::int64_t, std::shared_ptr<const quorvel::ui::ResultPlotRows>> made;
+    auto& slot = made[rows];
+    if (slot) return slot;
+    std::vector<ResultStore::Column> columns(kSeries, {3, ResultStore::Storage::Real});
+    auto store = std::make_shared<ResultStore>(ResultStore::TimeLabel::History, columns);
+    const std::int64_t start = localTimeOrThrow(2014, 1, 1, 0, 0, 0);
+    const std::int64_t step = rows < kYearRows ? kYearRows * 60 / rows : 60;
+    char label[32];
+    for (std::int64_t r = 0; r < rows; ++r) {
+        const CalendarFields f = breakDownLocal(start + r * step);
+        const int n = std::snprintf(label, sizeof label, "%04d-%d-%02d %02d:%02d:%02d", f.year, f.month, f.day,
+                                    f.hour, f.minute, f.second);
+        store->beginRow();
+        store->setLabel(label, static_cast<std::size_t>(n));
+        for (int s = 0; s < kSeries; ++s)
+            store->setReal(static_cast<std::size_t>(s),
+                           50 + 40 * std::sin(static_cast<double>(r) * 1e-3 * (s + 1)) + (r % 7));
+    }
+    slot = std::make_shared<quorvel::ui::ResultPlotRows>(store, quorvel::ui::SeriesKind::history());
+    return slot;
+}
+
+void declareSeries(CoordsSysEngine& e) {
+    for (int s = 0; s < kSeries; ++s) {
+        std::string caption = "S";
+        caption += std::to_string(s);
+        e.AddPlot(caption.c_str(), s % 2 ? "%" : "V", 0x202020 * (s + 1), 1000, 0, false, false);
+    }
+}
+
+void StoreSetDatas(benchmark::State& state) {
+    auto rows = storeRows(state.range(0));
+    HeadlessWindow* window = nullptr;
+    CoordsSys engine([&](CoordsSys& e) { return window = new HeadlessWindow(e); });
+    engine.CreateWnd(nullptr, 0, 0, 700, 600);
+    declareSeries(engine);
+    for (auto _ : state) {
+        engine.ClearDatas();
+        engine.SetDatas(rows);
+        engine.InitPlots();
+    }
+    state.counters["rows"] = static_cast<double>(rows->RowCount());
+}
+
+void StoreWindowRepaint(benchmark::State& state) {
+    if (!wxTheApp) {
+        state.SkipWithError("no display: run under xvfb-run");
+        return;
+    }
+    auto rows = storeRows(state.range(0));
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "bench", wxDefaultPosition, wxSize(760, 680));
+    CoordsSysEngine* engine = createCoordsSys();
+    engine->CreateWnd(frame, 0, 0, 702, 602);
+    auto& sys = *static_cast<CoordsSys*>(engine);
+    declareSeries(sys);
+    sys.SetDatas(rows);
+    sys.InitPlots();
+    for (int s = 1; s < kSeries; ++s) sys.toggleSeries(s);
+    sys.changeSpan(kYearSpan);
+    const std::int64_t start = localTimeOrThrow(2014, 1, 1, 0, 0, 0);
+    while (sys.xScale().windowStart() > start) sys.previousPage();
+    auto* wnd = static_cast<CPlotWnd*>(sys.window());
+    state.counters["window_rows"] = static_cast<double>(sys.datas().windowRows().size());
+    wxBitmap bitmap(700, 600);
+    {
+        wxMemoryDC dc(bitmap);
+        for (auto _ : state) {
+            dc.SetBackground(*wxLIGHT_GREY_BRUSH);
+            dc.Clear();
+            wnd->PaintPlot(dc);
+        }
+    }
+    releaseCoordsSys(engine);
+    frame->Destroy();
+}
+
 class BenchApp : public wxApp {
 public:
     bool OnInit() override { return true; }
@@ -191,6 +284,8 @@ BENCHMARK(EngineRedraw)->Arg(2000)->Arg(kYearRows)->Unit(benchmark::kMillisecond
 BENCHMARK(WindowRepaint)->Arg(2000)->Arg(kYearRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(WindowFirstPaint)->Arg(2000)->Arg(kYearRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(EnginePage)->Arg(2000)->Arg(kYearRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(StoreSetDatas)->Arg(2000)->Arg(kTenYearRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(StoreWindowRepaint)->Arg(2000)->Arg(kTenYearRows)->Unit(benchmark::kMillisecond);
 
 wxIMPLEMENT_APP_NO_MAIN(BenchApp);
 

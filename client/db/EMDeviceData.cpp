@@ -14,6 +14,7 @@
 #include "db/EMDeviceGroup.h"
 #include "db/EMDeviceGroupItem.h"
 #include "db/MysqlResultStream.h"
+#include "db/ResultStore.h"
 #include "db/SessionRetry.h"
 
 namespace {
@@ -246,32 +247,43 @@ std::string EMDeviceData::unusableNameError() const
     return text;
 }
 
-DataRows EMDeviceData::queryHistory(std::time_t start, std::time_t end)
+void EMDeviceData::checkHistoryColumns(const MysqlResultStream& result, std::size_t& timeColumn,
+                                       std::vector<std::size_t>& columns) const
 {
-    DataRows rows;
+    timeColumn = result.column("DataTime");
+    columns.assign(items_.size(), 0);
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        const EMDeviceGroupItem* item = items_[i];
+        columns[i] = result.column(item->c2);
+        int type = item->dataType;
+        bool numeric = type == EMDeviceGroupItem::kInt || type == EMDeviceGroupItem::kInt64 ||
+                       type == EMDeviceGroupItem::kInt64Alt || type == EMDeviceGroupItem::kDouble;
+        enum_field_types fieldType = result.fieldType(columns[i]);
+        if (numeric && !(type == EMDeviceGroupItem::kDouble ? isNumericField(fieldType)
+                                                           : isIntegerField(fieldType)))
+            throw std::runtime_error("column " + item->c2 + " does not hold the values of its data type");
+    }
+}
+
+bool EMDeviceData::prepareHistory(std::time_t start, std::time_t end)
+{
     statement_ = buildHistoryStatement(start, end);
     if (statement_.empty()) {
         error_ = unusableNameError();
-        return rows;
+        return false;
     }
+    return true;
+}
+
+DataRows EMDeviceData::queryHistory(std::time_t start, std::time_t end)
+{
+    DataRows rows;
+    if (!prepareHistory(start, end))
+        return rows;
     std::size_t timeColumn = 0;
-    std::vector<std::size_t> columns(items_.size());
+    std::vector<std::size_t> columns;
     error_ = runQuery(
-        statement_,
-        [&](const MysqlResultStream& result) {
-            timeColumn = result.column("DataTime");
-            for (std::size_t i = 0; i < items_.size(); ++i) {
-                const EMDeviceGroupItem* item = items_[i];
-                columns[i] = result.column(item->c2);
-                int type = item->dataType;
-                bool numeric = type == EMDeviceGroupItem::kInt || type == EMDeviceGroupItem::kInt64 ||
-                               type == EMDeviceGroupItem::kInt64Alt || type == EMDeviceGroupItem::kDouble;
-                enum_field_types fieldType = result.fieldType(columns[i]);
-                if (numeric && !(type == EMDeviceGroupItem::kDouble ? isNumericField(fieldType)
-                                                                   : isIntegerField(fieldType)))
-                    throw std::runtime_error("column " + item->c2 + " does not hold the values of its data type");
-            }
-        },
+        statement_, [&](const MysqlResultStream& result) { checkHistoryColumns(result, timeColumn, columns); },
         [&](const MysqlRow& row) {
             DataRow& out = rows.emplace_back();
             out.reserve(items_.size() + 1);
@@ -304,6 +316,67 @@ DataRows EMDeviceData::queryHistory(std::time_t start, std::time_t end)
             }
         });
     return rows;
+}
+
+namespace {
+
+std::vector<ResultStore::Column> storeColumns(const std::vector<EMDeviceGroupItem*>& items, bool statistics)
+{
+    std::vector<ResultStore::Column> columns;
+    for (const EMDeviceGroupItem* item : items)
+        columns.push_back({item->dataType, statistics ? ResultStore::statisticsStorage(item->dataType)
+                                                      : ResultStore::historyStorage(item->dataType)});
+    return columns;
+}
+
+}  // namespace
+
+std::unique_ptr<ResultStore> EMDeviceData::queryHistoryStore(std::time_t start, std::time_t end)
+{
+    auto store = std::make_unique<ResultStore>(ResultStore::TimeLabel::History, storeColumns(items_, false));
+    if (!prepareHistory(start, end))
+        return store;
+    std::size_t timeColumn = 0;
+    std::vector<std::size_t> columns;
+    error_ = runQuery(
+        statement_, [&](const MysqlResultStream& result) { checkHistoryColumns(result, timeColumn, columns); },
+        [&](const MysqlRow& row) {
+            store->beginRow();
+            store->setLabel(row.values[timeColumn], row.values[timeColumn] ? row.lengths[timeColumn] : 0);
+            for (std::size_t i = 0; i < items_.size(); ++i) {
+                const char* value = row.values[columns[i]];
+                if (!value)
+                    continue;  // 0, or empty text
+                const unsigned long length = row.lengths[columns[i]];
+                switch (items_[i]->dataType) {
+                case EMDeviceGroupItem::kInt:
+                    store->setInteger(i, static_cast<int>(parseInteger(value, length)));
+                    break;
+                case EMDeviceGroupItem::kInt64:
+                case EMDeviceGroupItem::kInt64Alt:
+                    store->setInteger(i, parseInteger(value, length));
+                    break;
+                case EMDeviceGroupItem::kDouble:
+                    store->setReal(i, parseDouble(value, length));
+                    break;
+                case EMDeviceGroupItem::kText:
+                    store->setText(i, value, length);
+                    break;
+                default:
+                    break;
+                }
+            }
+        });
+    return store;
+}
+
+std::unique_ptr<ResultStore> EMDeviceData::queryStatisticsStore(std::time_t start, std::time_t end, int mode)
+{
+    const DataRows rows = queryStatistics(start, end, mode);
+    const auto label = mode == kHourly  ? ResultStore::TimeLabel::Hourly
+                       : mode == kDaily ? ResultStore::TimeLabel::Daily
+                                        : ResultStore::TimeLabel::Monthly;
+    return ResultStore::fromRows(rows, label, storeColumns(items_, true));
 }
 
 DataRows EMDeviceData::queryStatistics(std::time_t start, std::time_t end, int mode)

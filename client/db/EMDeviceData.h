@@ -2,7 +2,9 @@
 // Measured values of one data group: all rows of a time range, or hourly,
 // daily or monthly averages. Values come back as text cells ready for a
 // list, a plot or a spreadsheet.
+#include <cstddef>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +17,9 @@ class EMDeviceGroupItem;
 using DataCell = std::pair<int, std::string>;
 using DataRow = std::vector<DataCell>;
 using DataRows = std::vector<DataRow>;
+
+class MysqlResultStream;
+class ResultStore;
 
 class EMDeviceData {
 public:
@@ -36,6 +41,10 @@ public:
     // table, unusable name, no memory); empty when it read every row. A
     // result that comes with an error is incomplete.
     const std::string& error() const { return error_; }
+
+    // The same results held compactly (cells read back as the text form's).
+    std::unique_ptr<ResultStore> queryHistoryStore(std::time_t start, std::time_t end);
+    std::unique_ptr<ResultStore> queryStatisticsStore(std::time_t start, std::time_t end, int mode);
 
     // The statements as queryHistory/queryStatistics run them; empty when a
     // table or column name cannot be used (see sqlName).
@@ -62,6 +71,9 @@ public:
 
 private:
     std::string unusableNameError() const;  // logs it too
+    bool prepareHistory(std::time_t start, std::time_t end);
+    void checkHistoryColumns(const MysqlResultStream& result, std::size_t& timeColumn,
+                             std::vector<std::size_t>& columns) const;
 
     EMDeviceGroup* group_;
     std::vector<EMDeviceGroupItem*> items_;

@@ -8,7 +8,7 @@ CResultList::CResultList(wxWindow* parent, wxWindowID id)
 {
 }
 
-void CResultList::SetRows(std::shared_ptr<const DataRows> rows)
+void CResultList::SetRows(std::shared_ptr<const ResultStore> rows)
 {
     m_rows = std::move(rows);
     SetItemCount(m_rows ? static_cast<long>(m_rows->size()) : 0);
@@ -26,8 +26,8 @@ wxString CResultList::OnGetItemText(long item, long column) const
 {
     if (!m_rows || item < 0 || static_cast<size_t>(item) >= m_rows->size())
         return wxString();
-    const DataRow& row = (*m_rows)[static_cast<size_t>(item)];
-    if (column < 0 || static_cast<size_t>(column) >= row.size())
+    if (column < 0 || static_cast<size_t>(column) >= m_rows->columnCount())
         return wxString();
-    return quorvel::ui::gbkToUi(row[static_cast<size_t>(column)].second);
+    m_rows->cellText(static_cast<size_t>(item), static_cast<size_t>(column), m_cell);
+    return quorvel::ui::gbkToUi(m_cell);
 }

@@ -1,21 +1,22 @@
 #pragma once
 // The result table of the history and statistics views: a virtual report
 // list that draws each visible row from the query result on demand, so a
-// result of hundreds of thousands of rows is shown at once.
+// result of millions of rows is shown at once.
 #include <memory>
+#include <string>
 
-#include "db/EMDeviceData.h"
+#include "db/ResultStore.h"
 #include "ui/LineColorListCtrl.h"
 
 class CResultList : public CLineColorListCtrl {
 public:
     CResultList(wxWindow* parent, wxWindowID id);
 
-    // Shows these rows (GBK cells; cell i in column i).
-    void SetRows(std::shared_ptr<const DataRows> rows);
+    // Shows these rows (cell i in column i).
+    void SetRows(std::shared_ptr<const ResultStore> rows);
     // No rows; the columns stay.
     void ClearRows();
-    const DataRows* GetRows() const { return m_rows.get(); }
+    const ResultStore* GetRows() const { return m_rows.get(); }
 
 protected:
     wxString OnGetItemText(long item, long column) const override;
@@ -24,5 +25,6 @@ protected:
     int OnGetItemColumnImage(long, long) const override { return -1; }
 
 private:
-    std::shared_ptr<const DataRows> m_rows;
+    std::shared_ptr<const ResultStore> m_rows;
+    mutable std::string m_cell;  // reused for each cell drawn
 };

@@ -28,12 +28,14 @@ bool writeHeader(xl::Sheet& sheet, const std::vector<std::string>& names)
     return ok;
 }
 
-bool writeCell(xl::Sheet& sheet, int row, int column, const DataCell& cell)
+bool writeCell(xl::Sheet& sheet, int row, int column, const ExportCells& cells, size_t r, size_t c,
+               std::string& text)
 {
-    if (cell.first == kTextType)
-        return sheet.writeText(row, column, gbkToUtf8(cell.second));
-    const double value = cellNumber(cell.second);
-    return sheet.writeNumber(row, column, value);
+    if (cells.cellType(r, c) == kTextType) {
+        cells.cellText(r, c, text);
+        return sheet.writeText(row, column, gbkToUtf8(text));
+    }
+    return sheet.writeNumber(row, column, cells.cellNumber(r, c));
 }
 
 }  // namespace
@@ -43,9 +45,18 @@ int sheetCountFor(size_t rowCount)
     return rowCount == 0 ? 1 : static_cast<int>((rowCount + kRowsPerSheet - 1) / kRowsPerSheet);
 }
 
+double DataRowsCells::cellNumber(std::size_t r, std::size_t c) const { return ui::cellNumber(rows_[r][c].second); }
+
 SheetExportResult exportRowsToXls(const std::string& path, const std::vector<std::string>& itemNamesUtf8,
                                   const DataRows& rows,
                                   const std::function<bool(size_t done, size_t total)>& progress)
+{
+    return exportCellsToXls(path, itemNamesUtf8, DataRowsCells(rows), progress);
+}
+
+SheetExportResult exportCellsToXls(const std::string& path, const std::vector<std::string>& itemNamesUtf8,
+                                   const ExportCells& rows,
+                                   const std::function<bool(size_t done, size_t total)>& progress)
 {
     SheetExportResult result;
     std::unique_ptr<xl::Book, BookRelease> book(xl::createBook());
@@ -57,8 +68,10 @@ SheetExportResult exportRowsToXls(const std::string& path, const std::vector<std
         result.error = "too many columns for a sheet (" + std::to_string(itemNamesUtf8.size() + 1) + ")";
         return result;
     }
-    const int sheets = sheetCountFor(rows.size());
+    const size_t total = rows.rowCount();
+    const int sheets = sheetCountFor(total);
     size_t done = 0;
+    std::string text;
     for (int s = 0; s < sheets; ++s) {
         const std::string name = "Sheet" + std::to_string(s + 1);
         xl::Sheet* sheet = book->addSheet(name);
@@ -70,23 +83,23 @@ SheetExportResult exportRowsToXls(const std::string& path, const std::vector<std
             result.error = "cannot write the header row of " + name;
             return result;
         }
-        const size_t end = std::min(rows.size(), done + kRowsPerSheet);
+        const size_t end = std::min(total, done + kRowsPerSheet);
         for (int r = 1; done < end; ++done, ++r) {
-            const DataRow& row = rows[done];
-            for (size_t c = 0; c < row.size() && c < static_cast<size_t>(xl::kMaxColumns); ++c) {
-                if (!writeCell(*sheet, r, static_cast<int>(c), row[c])) {
+            const size_t cellCount = rows.cellCount(done);
+            for (size_t c = 0; c < cellCount && c < static_cast<size_t>(xl::kMaxColumns); ++c) {
+                if (!writeCell(*sheet, r, static_cast<int>(c), rows, done, c, text)) {
                     result.error = "cannot write row " + std::to_string(done + 1) + ", column "
                                    + std::to_string(c + 1);
                     return result;
                 }
             }
-            if (progress && done % kProgressStep == 0 && !progress(done, rows.size())) {
+            if (progress && done % kProgressStep == 0 && !progress(done, total)) {
                 result.status = SheetExportResult::Cancelled;
                 return result;
             }
         }
     }
-    if (progress && !progress(rows.size(), rows.size())) {
+    if (progress && !progress(total, total)) {
         result.status = SheetExportResult::Cancelled;
         return result;
     }

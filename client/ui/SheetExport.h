@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/EMDeviceData.h"
+#include "ui/ExportCells.h"
 
 namespace quorvel::ui {
 
@@ -34,5 +35,9 @@ int sheetCountFor(size_t rowCount);
 SheetExportResult exportRowsToXls(const std::string& path, const std::vector<std::string>& itemNamesUtf8,
                                   const DataRows& rows,
                                   const std::function<bool(size_t done, size_t total)>& progress = {});
+// The same from any cells (the compact store of a view).
+SheetExportResult exportCellsToXls(const std::string& path, const std::vector<std::string>& itemNamesUtf8,
+                                   const ExportCells& cells,
+                                   const std::function<bool(size_t done, size_t total)>& progress = {});
 
 }  // namespace quorvel::ui

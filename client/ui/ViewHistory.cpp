@@ -15,7 +15,7 @@ quorvel::ui::SeriesKind CViewHistory::CurrentKind() const { return quorvel::ui::
 
 CViewQueryBase::QueryWork CViewHistory::MakeQuery(const quorvel::ui::SeriesKind&) const
 {
-    return [](EMDeviceData& data, std::time_t start, std::time_t end) { return data.queryHistory(start, end); };
+    return [](EMDeviceData& data, std::time_t start, std::time_t end) { return data.queryHistoryStore(start, end); };
 }
 
 std::string CViewHistory::ExportFileName(const std::string& deviceUtf8, const std::string& groupUtf8,

@@ -1,6 +1,6 @@
 #pragma once
 // The history view (view 1 of the main frame; template 319): every row of a
-// data group in a time range, as a table or as curves, exportable to .xls.
+// data group in a time range, as a table or as curves, exportable to .xls or CSV.
 #include "ui/ViewQueryBase.h"
 
 class CViewHistory : public CViewQueryBase {

@@ -22,9 +22,11 @@
 #include "db/EMDeviceGroup.h"
 #include "db/EMDeviceGroupItem.h"
 #include "db/EMUserDevice.h"
+#include "ui/CsvExport.h"
 #include "ui/MeterButton.h"
 #include "ui/MessageBox.h"
 #include "ui/ResultList.h"
+#include "ui/ResultPlotRows.h"
 #include "ui/SheetExport.h"
 #include "ui/TimePickerText.h"
 #include "ui/UiText.h"
@@ -67,8 +69,8 @@ double msBetween(std::chrono::steady_clock::time_point a, std::chrono::steady_cl
 // Handed from the worker thread to the UI thread.
 struct CViewQueryBase::QueryOutcome {
     unsigned ticket = 0;
-    std::shared_ptr<const DataRows> rows;
-    quorvel::ui::PlotFeed feed;
+    std::shared_ptr<const ResultStore> rows;
+    std::shared_ptr<const quorvel::ui::ResultPlotRows> plotRows;
     double queryMs = 0;
     std::string error;  // non-empty: the query failed and rows/feed are empty
 };
@@ -99,7 +101,7 @@ CViewQueryBase::PlotFactory CViewQueryBase::DefaultPlotFactory()
 CViewQueryBase::CViewQueryBase(wxWindow* parent, wxWindowID id, const ViewContext& context, int queryButtonId,
                                const wxString& queryCaption)
     : CViewBase(parent, id, context), m_busyTimer(this, kBusyTimerId), m_queryButtonId(queryButtonId),
-      m_queryCaption(queryCaption), m_plot(plotFactory().create()), m_result(std::make_shared<DataRows>())
+      m_queryCaption(queryCaption), m_plot(plotFactory().create())
 {
     Bind(EVT_QUERY_DONE, &CViewQueryBase::OnQueryDone, this);
     Bind(wxEVT_CHAR_HOOK, &CViewQueryBase::OnCharHook, this);
@@ -259,6 +261,7 @@ void CViewQueryBase::OnGroupChanged()
     m_list->Freeze();
     ReplacePlot();
     m_list->ClearRows();
+    m_result.reset();  // its cells no longer fit the columns
     m_list->DeleteAllColumns();
 
     const quorvel::ui::SeriesKind kind = CurrentKind();
@@ -358,6 +361,13 @@ void CViewQueryBase::RunQuery()
     m_queryGroupId = group->id;
     m_queryItemNamesUtf8 = itemNamesUtf8(group->id);
 
+    // The last result goes now, not when the next one is complete: two
+    // results of millions of rows are never held side by side.
+    m_result.reset();
+    m_list->ClearRows();
+    if (m_plot)
+        m_plot->ClearDatas();
+
     // The record caches are read here, on the UI thread; the worker only
     // talks to the database (the pool is shared between threads).
     auto data = std::make_shared<EMDeviceData>(group);
@@ -375,18 +385,20 @@ void CViewQueryBase::RunQuery()
         // program from this thread) leaves no rows: a part of a result is
         // never shown or exported as if it were all of it.
         try {
-            auto rows = std::make_shared<DataRows>(work(*data, start, end));
+            std::shared_ptr<const ResultStore> rows = work(*data, start, end);
             if (data->error().empty()) {
-                outcome->feed = quorvel::ui::buildPlotFeed(*rows, kind);
+                outcome->plotRows = std::make_shared<quorvel::ui::ResultPlotRows>(rows, kind);
                 outcome->rows = std::move(rows);
             } else {
                 outcome->error = data->error();
             }
         } catch (const std::bad_alloc&) {
-            outcome->feed = {};
+            outcome->rows.reset();
+            outcome->plotRows.reset();
             outcome->error = "out of memory";
         } catch (const std::exception& e) {
-            outcome->feed = {};
+            outcome->rows.reset();
+            outcome->plotRows.reset();
             outcome->error = e.what();
         }
         outcome->queryMs = msBetween(t0, std::chrono::steady_clock::now());
@@ -411,21 +423,13 @@ void CViewQueryBase::ApplyOutcome(QueryOutcome& outcome)
 {
     const auto t0 = std::chrono::steady_clock::now();
     m_lastQueryMs = outcome.queryMs;
-    // A failed query clears table and curves (nothing left to export) and
-    // says why.
-    m_result = outcome.rows ? outcome.rows : std::make_shared<const DataRows>();
+    // A failed query leaves table and curves empty (nothing left to
+    // export) and says why. Table and plot read the store in place: nothing
+    // here grows with the row count but the plot's first window.
+    m_result = outcome.rows;
     m_list->Freeze();
-    if (m_plot) {
-        m_plot->ClearDatas();
-        const auto& feed = outcome.feed;
-        for (size_t i = 0; i < feed.times.size(); ++i) {
-            const auto& t = feed.times[i];
-            const double* values = feed.values.data() + i * static_cast<size_t>(feed.valuesPerRow);
-            m_plot->AddDatas(t.year, t.month, t.day, t.hour, t.minute, t.second,
-                             feed.valuesPerRow ? values : nullptr, feed.valuesPerRow);
-        }
-        m_plot->UpdateDatas();
-    }
+    if (m_plot)
+        m_plot->SetDatas(outcome.plotRows);
     m_list->SetRows(m_result);
     m_list->Thaw();
     m_lastFillMs = msBetween(t0, std::chrono::steady_clock::now());
@@ -488,8 +492,9 @@ void CViewQueryBase::Export()
     if (m_list->GetItemCount() == 0 || m_queryRunning)
         return;
     const std::string proposed = ExportFileName(m_queryDeviceUtf8, m_queryGroupUtf8, m_queryStart, m_queryEnd);
-    wxFileDialog dialog(this, wxEmptyString, wxEmptyString, wxString::FromUTF8(proposed), "(*.xls)|*.xls",
-                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    wxFileDialog dialog(this, wxEmptyString, wxEmptyString, wxString::FromUTF8(proposed),
+                        "(*.xls)|*.xls|(*.csv)|*.csv", wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    dialog.SetFilterIndex(0);
     if (dialog.ShowModal() != wxID_OK)
         return;
     // GTK reads the path from its chooser; the chosen folder and name are
@@ -499,27 +504,42 @@ void CViewQueryBase::Export()
         path = wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
     if (path.empty())
         return;
-    if (wxFileName(path).GetExt().empty())
+    // A name ending in .csv, or the CSV entry of the type list, writes CSV;
+    // anything else the .xls workbook.
+    wxFileName name(path);
+    const bool typedCsv = name.GetExt().IsSameAs("csv", false);
+    const bool chosenCsv =
+        dialog.GetFilterIndex() == 1 && (name.GetExt().empty() || name.GetExt().IsSameAs("xls", false));
+    const bool csv = typedCsv || chosenCsv;
+    if (csv && !typedCsv) {
+        name.SetExt("csv");
+        path = name.GetFullPath();
+    } else if (name.GetExt().empty()) {
         path += ".xls";  // the default extension
+    }
+    if (!m_result)
+        return;
 
     // The header row names the items as they are now: a name edited in the
     // data point view since the query is exported as edited.
     m_queryItemNamesUtf8 = itemNamesUtf8(m_queryGroupId);
-    const DataRows& rows = *m_result;
+    const quorvel::ui::StoreCells rows(*m_result);
     std::unique_ptr<wxProgressDialog> progress;
-    if (rows.size() >= kProgressFromRows) {
+    if (rows.rowCount() >= kProgressFromRows) {
         progress = std::make_unique<wxProgressDialog>(utf8ToUi("导出"), path, 1000, this,
                                                       wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE);
         // The toolkit would label it from the desktop's language.
         if (wxWindow* cancel = progress->FindWindow(wxID_CANCEL))
             cancel->SetLabel(utf8ToUi("取消"));
     }
-    const auto result = quorvel::ui::exportRowsToXls(
-        path.ToStdString(wxConvUTF8), m_queryItemNamesUtf8, rows, [&](size_t done, size_t total) {
-            if (!progress)
-                return true;
-            return progress->Update(static_cast<int>(total ? done * 1000 / total : 1000));
-        });
+    auto report = [&](size_t done, size_t total) {
+        if (!progress)
+            return true;
+        return progress->Update(static_cast<int>(total ? done * 1000 / total : 1000));
+    };
+    const std::string target = path.ToStdString(wxConvUTF8);
+    const auto result = csv ? quorvel::ui::exportCellsToCsv(target, m_queryItemNamesUtf8, rows, report)
+                            : quorvel::ui::exportCellsToXls(target, m_queryItemNamesUtf8, rows, report);
     progress.reset();
     switch (result.status) {
     case quorvel::ui::SheetExportResult::Saved:

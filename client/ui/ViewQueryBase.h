@@ -1,7 +1,8 @@
 #pragma once
 // What the history and statistics views share: device and data group lists,
 // start/end pickers, the query run in the background, the result as a
-// virtual table or as curves of a plot object, and the export to .xls.
+// virtual table or as curves of a plot object (both reading one compact
+// store), and the export to .xls or CSV.
 // The two views add their query, their curves rule and their file name.
 #include <atomic>
 #include <ctime>
@@ -14,6 +15,7 @@
 #include <wx/timer.h>
 
 #include "db/EMDeviceData.h"
+#include "db/ResultStore.h"
 #include "ui/ResultSeries.h"
 #include "ui/ViewBase.h"
 
@@ -63,7 +65,8 @@ public:
     bool IsPlotPrepared() const { return m_plotPrepared; }
     CoordsSysEngine* GetPlot() const { return m_plot.get(); }
     CResultList* GetResultList() const { return m_list; }
-    const DataRows& GetResult() const { return *m_result; }
+    // The last result (null while a query runs and before the first).
+    const ResultStore* GetResult() const { return m_result.get(); }
     CTimePickerText* GetStartPicker() const { return m_start; }
     CTimePickerText* GetEndPicker() const { return m_end; }
     // Time the last query spent in the database and preparing its rows, and
@@ -94,7 +97,8 @@ protected:
     virtual quorvel::ui::SeriesKind CurrentKind() const = 0;
     // The query to run, made on the UI thread and run on a worker thread;
     // it must not reach into the view.
-    using QueryWork = std::function<DataRows(EMDeviceData& data, std::time_t start, std::time_t end)>;
+    using QueryWork =
+        std::function<std::unique_ptr<ResultStore>(EMDeviceData& data, std::time_t start, std::time_t end)>;
     virtual QueryWork MakeQuery(const quorvel::ui::SeriesKind& kind) const = 0;
     // Proposed export file name (UTF-8) for the last query's range.
     virtual std::string ExportFileName(const std::string& deviceUtf8, const std::string& groupUtf8,
@@ -149,7 +153,7 @@ private:
     bool m_plotHasWindow = false;
     int m_mode = 0;  // 0 table shown, 1 curves shown
     bool m_plotPrepared = false;
-    std::shared_ptr<const DataRows> m_result;
+    std::shared_ptr<const ResultStore> m_result;
 
     // The range and names of the last query, for the export.
     std::time_t m_queryStart = 0;

@@ -46,7 +46,7 @@ CViewQueryBase::QueryWork CViewStatistics::MakeQuery(const quorvel::ui::SeriesKi
 {
     const int mode = kind.period;
     return [mode](EMDeviceData& data, std::time_t start, std::time_t end) {
-        return data.queryStatistics(start, end, mode);
+        return data.queryStatisticsStore(start, end, mode);
     };
 }
 

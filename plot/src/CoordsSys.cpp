@@ -79,7 +79,7 @@ void CoordsSys::ClearDatas() {
 
 bool CoordsSys::AddDatas(int year, int month, int day, int hour, int minute, int second, const double* values,
                          int count) {
-    if (count < 0 || (count > 0 && !values)) return false;
+    if (count < 0 || (count > 0 && !values) || datas_.rows().external()) return false;
     return datas_.addRow(year, month, day, hour, minute, second, values, count);
 }
 
@@ -107,6 +107,11 @@ void CoordsSys::UpdateDatas() {
         window_->SetDateText(xScale_.lastDayLongLabel());
         rebuildScale();
     }
+}
+
+void CoordsSys::SetDatas(std::shared_ptr<const CoordsSysRows> rows) {
+    datas_.setSource(std::move(rows));
+    UpdateDatas();
 }
 
 void CoordsSys::Redraw() {

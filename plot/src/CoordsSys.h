@@ -35,6 +35,7 @@ public:
     bool AddDatas(int year, int month, int day, int hour, int minute, int second, const double* values,
                   int count) override;
     void UpdateDatas() override;
+    void SetDatas(std::shared_ptr<const CoordsSysRows> rows) override;
 
     // Draws the whole plot through the window's drawing operations.
     void Redraw();

@@ -7,11 +7,27 @@
 namespace curvella {
 
 void RowStore::clear() {
+    source_.reset();
+    sourceRows_ = 0;
+    sourceValues_ = 0;
+    sourceAscending_ = true;
     times_.clear();
     offsets_.assign(1, 0);
     values_.clear();
     ascending_ = true;
     ++generation_;
+}
+
+void RowStore::setSource(std::shared_ptr<const CoordsSysRows> source) {
+    clear();
+    times_.shrink_to_fit();
+    offsets_.shrink_to_fit();
+    values_.shrink_to_fit();
+    if (!source) return;
+    sourceRows_ = source->RowCount();
+    sourceValues_ = std::max(0, source->ValueCount());
+    sourceAscending_ = source->RowsAscending();
+    source_ = std::move(source);
 }
 
 void RowStore::append(std::int64_t time, const double* values, int count) {
@@ -59,24 +75,28 @@ void RowStore::scan(int k, std::size_t begin, std::size_t end, Extremes& into) c
     }
 }
 
-const std::vector<Extremes>& RowStore::blocks(int k) const {
+const Extremes& RowStore::block(int k, std::size_t i) const {
     if (blocksGeneration_ != generation_) {
         blocks_.clear();
         blocksGeneration_ = generation_;
     }
     const std::size_t index = static_cast<std::size_t>(k);
     if (blocks_.size() <= index) blocks_.resize(index + 1);
-    std::vector<Extremes>& b = blocks_[index];
-    if (b.empty() && !times_.empty()) {
-        b.resize((times_.size() + kBlock - 1) / kBlock);
-        for (std::size_t i = 0; i < b.size(); ++i) scan(k, i * kBlock, std::min(times_.size(), (i + 1) * kBlock), b[i]);
+    BlockCache& b = blocks_[index];
+    if (b.pages.empty()) b.pages.resize((size() + kBlock * kPage - 1) / (kBlock * kPage));
+    std::unique_ptr<BlockPage>& page = b.pages[i / kPage];
+    if (!page) page = std::make_unique<BlockPage>();
+    const std::size_t j = i % kPage;
+    if (!page->made[j]) {
+        scan(k, i * kBlock, std::min(size(), (i + 1) * kBlock), page->extremes[j]);
+        page->made[j] = true;
     }
-    return b;
+    return page->extremes[j];
 }
 
 Extremes RowStore::extremes(int k, std::size_t begin, std::size_t end) const {
     Extremes e;
-    end = std::min(end, times_.size());
+    end = std::min(end, size());
     if (k < 0 || begin >= end) return e;
     const std::size_t firstFull = (begin + kBlock - 1) / kBlock, lastFull = end / kBlock;
     if (firstFull >= lastFull) {  // no whole block inside
@@ -84,8 +104,7 @@ Extremes RowStore::extremes(int k, std::size_t begin, std::size_t end) const {
         return e;
     }
     scan(k, begin, firstFull * kBlock, e);
-    const std::vector<Extremes>& b = blocks(k);
-    for (std::size_t i = firstFull; i < lastFull; ++i) merge(e, b[i]);
+    for (std::size_t i = firstFull; i < lastFull; ++i) merge(e, block(k, i));
     Extremes tail;
     scan(k, lastFull * kBlock, end, tail);
     merge(e, tail);
@@ -101,6 +120,11 @@ bool DatasManager::addRow(int year, int month, int day, int hour, int minute, in
 }
 
 void DatasManager::addRowAt(std::int64_t time, const double* values, int count) { rows_.append(time, values, count); }
+
+void DatasManager::setSource(std::shared_ptr<const CoordsSysRows> source) {
+    rows_.setSource(std::move(source));
+    winBegin_ = winEnd_ = 0;
+}
 
 void DatasManager::clear() {
     rows_.clear();

@@ -2,7 +2,10 @@
 #pragma once
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+#include "curvella/CoordsSysEngine.h"
 
 #include "Plot.h"
 
@@ -17,28 +20,36 @@ struct Extremes {
 };
 
 // Rows kept column-free: one time per row and all values back to back, so a
-// year of minute rows costs no allocation per row.
+// year of minute rows costs no allocation per row. Or rows read in place
+// from the client's store (setSource), nothing copied.
 class RowStore {
 public:
     void clear();
     void append(std::int64_t time, const double* values, int count);
-    std::size_t size() const { return times_.size(); }
-    bool empty() const { return times_.empty(); }
-    std::int64_t time(std::size_t r) const { return times_[r]; }
-    int valueCount(std::size_t r) const { return static_cast<int>(offsets_[r + 1] - offsets_[r]); }
+    // Rows read from `source` from now on (null: none); drops appended rows.
+    void setSource(std::shared_ptr<const CoordsSysRows> source);
+    bool external() const { return source_ != nullptr; }
+    std::size_t size() const { return source_ ? sourceRows_ : times_.size(); }
+    bool empty() const { return size() == 0; }
+    std::int64_t time(std::size_t r) const { return source_ ? source_->RowTime(r) : times_[r]; }
+    int valueCount(std::size_t r) const {
+        return source_ ? sourceValues_ : static_cast<int>(offsets_[r + 1] - offsets_[r]);
+    }
     // Value k of row r; NaN when the row holds fewer values.
     double value(std::size_t r, int k) const {
+        if (source_) return k >= 0 && k < sourceValues_ ? source_->RowValue(r, k) : NAN;
         const std::size_t o = offsets_[r] + static_cast<std::size_t>(k);
         return k >= 0 && o < offsets_[r + 1] ? values_[o] : NAN;
     }
     // True while every row came at or after the one before it.
-    bool ascending() const { return ascending_; }
+    bool ascending() const { return source_ ? sourceAscending_ : ascending_; }
     // Changes whenever rows are added or dropped.
     std::uint64_t generation() const { return generation_; }
 
     // Extremes of value k over rows [begin, end). Blocks of rows keep their
-    // own extremes (made on first use after a change), so a long run costs
-    // its block count plus two partial blocks, not its row count.
+    // own extremes (each made on its first use after a change), so a long
+    // run costs its block count plus two partial blocks, not its row count,
+    // and a short window of a long result reads only its own blocks.
     Extremes extremes(int k, std::size_t begin, std::size_t end) const;
     static constexpr std::size_t kBlock = 64;
 
@@ -49,9 +60,24 @@ private:
     bool ascending_ = true;
     std::uint64_t generation_ = 0;
 
+    std::shared_ptr<const CoordsSysRows> source_;
+    std::size_t sourceRows_ = 0;
+    int sourceValues_ = 0;
+    bool sourceAscending_ = true;
+
     void scan(int k, std::size_t begin, std::size_t end, Extremes& into) const;
-    const std::vector<Extremes>& blocks(int k) const;
-    mutable std::vector<std::vector<Extremes>> blocks_;  // by value index
+    const Extremes& block(int k, std::size_t i) const;
+    // Blocks in pages of kPage, each page made on first use: a window of a
+    // long result allocates only the pages it reads.
+    static constexpr std::size_t kPage = 1024;
+    struct BlockPage {
+        Extremes extremes[kPage];
+        bool made[kPage] = {};
+    };
+    struct BlockCache {
+        std::vector<std::unique_ptr<BlockPage>> pages;
+    };
+    mutable std::vector<BlockCache> blocks_;  // by value index
     mutable std::uint64_t blocksGeneration_ = 0;
 };
 
@@ -81,6 +107,7 @@ public:
     // fields are out of range or name no existing time.
     bool addRow(int year, int month, int day, int hour, int minute, int second, const double* values, int count);
     void addRowAt(std::int64_t time, const double* values, int count);
+    void setSource(std::shared_ptr<const CoordsSysRows> source);
     void clear();
 
     const RowStore& rows() const { return rows_; }

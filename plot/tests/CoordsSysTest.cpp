@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <memory>
 
 #include "LocalTime.h"
 #include "RecordingDrawHandler.h"
@@ -311,4 +312,44 @@ TEST(CoordsSysPlots, ManySeriesAndPlotsAddedAfterInit) {
     r.engine.toggleSeries(-1);
     r.engine.toggleSeries(71);
     EXPECT_EQ(r.engine.selection().size(), 3u);
+}
+
+namespace {
+
+class TwoDays : public CoordsSysRows {
+public:
+    std::size_t RowCount() const override { return 48; }
+    std::int64_t RowTime(std::size_t r) const override {
+        return localTimeOrThrow(2014, 7, 19, 0, 0, 0) + static_cast<std::int64_t>(r) * 3600;
+    }
+    bool RowsAscending() const override { return true; }
+    int ValueCount() const override { return 2; }
+    double RowValue(std::size_t r, int k) const override { return static_cast<double>(r) * (k + 1); }
+};
+
+}  // namespace
+
+// Rows read in place: the axis fits them at once, the window's rows come from
+// them, AddDatas is refused while they are held, ClearDatas lets them go.
+TEST(CoordsSysRowsInPlace, SetDatasFitsReadsAndClearDatasReleases) {
+    RecordingEngine r;
+    addThree(r.engine);
+    r.engine.InitPlots();
+    auto rows = std::make_shared<TwoDays>();
+    r.engine.SetDatas(rows);
+    EXPECT_EQ(rows.use_count(), 2);
+    EXPECT_EQ(r.engine.xScale().windowStart(), localTimeOrThrow(2014, 7, 20, 0, 0, 0));  // the last day
+    const RowSpan window = r.engine.datas().windowRows();
+    ASSERT_EQ(window.size(), 24u);
+    EXPECT_EQ(window.value(0, 1), 48.0);  // row 24, second value
+    EXPECT_EQ(r.engine.plots()[0].displayMaximum, 47.0);
+    EXPECT_EQ(r.engine.plots()[0].displayMinimum, 24.0);
+    const double v = 1;
+    EXPECT_FALSE(r.engine.AddDatas(2014, 7, 21, 0, 0, 0, &v, 1));
+    EXPECT_EQ(r.engine.datas().rows().size(), 48u);
+
+    r.engine.ClearDatas();
+    EXPECT_EQ(rows.use_count(), 1);
+    EXPECT_TRUE(r.engine.AddDatas(2014, 7, 21, 0, 0, 0, &v, 1));
+    EXPECT_EQ(r.engine.datas().rows().size(), 1u);
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
 #include <random>
 
 #include "DatasManager.h"
@@ -158,4 +160,63 @@ TEST(RowStoreExtremes, BlocksAgreeWithAPlainScan) {
     s.append(1000, &big, 1);
     EXPECT_EQ(s.extremes(0, 0, 1001).high, 1e6);
     EXPECT_EQ(s.extremes(0, 0, 1001).highAt, 1000u);
+}
+
+namespace {
+
+// Rows held by the caller, read in place (as the client's result store is).
+class VectorRows : public CoordsSysRows {
+public:
+    std::vector<std::int64_t> times;
+    std::vector<std::vector<double>> values;
+    int count = 0;
+    std::size_t RowCount() const override { return times.size(); }
+    std::int64_t RowTime(std::size_t r) const override { return times[r]; }
+    bool RowsAscending() const override { return std::is_sorted(times.begin(), times.end()); }
+    int ValueCount() const override { return count; }
+    double RowValue(std::size_t r, int k) const override { return values[r][static_cast<std::size_t>(k)]; }
+};
+
+}  // namespace
+
+// Rows read in place cut and fit exactly as the same rows appended, over
+// windows that start and end inside blocks and span many pages of blocks.
+TEST(DatasManagerSource, WindowsOfRowsReadInPlaceMatchAppendedRows) {
+    auto source = std::make_shared<VectorRows>();
+    source->count = 2;
+    DatasManager appended;
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> value(-500, 500);
+    const std::int64_t start = at(0, 0, 1);
+    for (std::int64_t r = 0; r < 200000; ++r) {
+        std::vector<double> v{value(random), r % 1000 == 0 ? NAN : value(random)};
+        source->times.push_back(start + r * 60);
+        source->values.push_back(v);
+        add(appended, start + r * 60, v);
+    }
+    DatasManager inPlace;
+    inPlace.setSource(source);
+    ASSERT_EQ(inPlace.rows().size(), 200000u);
+    EXPECT_TRUE(inPlace.rows().ascending());
+    EXPECT_TRUE(inPlace.rows().external());
+    EXPECT_TRUE(std::isnan(inPlace.rows().value(5, 2)));  // past the row's values
+
+    for (auto [from, to] : std::vector<std::pair<std::int64_t, std::int64_t>>{
+             {0, 199999}, {37, 1500}, {65000, 140003}, {199990, 199999}, {64, 128}}) {
+        auto a = plots(2), b = plots(2);
+        appended.cutWindow(start + from * 60, start + to * 60, a);
+        inPlace.cutWindow(start + from * 60, start + to * 60, b);
+        EXPECT_EQ(inPlace.windowRows().size(), appended.windowRows().size());
+        EXPECT_EQ(inPlace.windowRows().begin(), appended.windowRows().begin());
+        for (std::size_t k = 0; k < 2; ++k) {
+            EXPECT_EQ(b[k].displayMaximum, a[k].displayMaximum) << from << ".." << to;
+            EXPECT_EQ(b[k].displayMinimum, a[k].displayMinimum) << from << ".." << to;
+        }
+    }
+    // Dropping the source drops the rows, and appending works again.
+    inPlace.clear();
+    EXPECT_TRUE(inPlace.rows().empty());
+    EXPECT_FALSE(inPlace.rows().external());
+    add(inPlace, at(10), {1, 2});
+    EXPECT_EQ(inPlace.rows().size(), 1u);
 }

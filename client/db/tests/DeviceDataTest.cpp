@@ -85,6 +85,23 @@ TEST_F(DeviceData, RowsComeBackOldestFirstWhateverTheStorageOrder)
     EXPECT_EQ(daily[2], row({{100, "2021-3-3"}, {3, "4"}}));
 }
 
+// Labels write the month without a leading zero, so as text "2021-10-01"
+// sorts before "2021-9-30": the rows must still come in time order.
+TEST_F(DeviceData, RowsComeInTimeOrderAcrossOneAndTwoDigitMonths)
+{
+    db.execute("create table data_months (DataTime datetime, v double) default charset=gbk;"
+               "insert into data_months values ('2021-10-01 00:00:00', 2), ('2021-09-30 23:59:00', 1),"
+               "('2021-12-31 00:00:00', 4), ('2022-01-01 00:00:00', 5), ('2021-11-05 00:00:00', 3);"
+               "insert into em_device_group (id, c4, device) values ('gmo', 'data_months', 'd1');"
+               "insert into em_device_group_item (id, group_id, c2, data_type, b3) values ('imo', 'gmo', 'v', 3, 1)");
+    ASSERT_TRUE(db.openPool());
+    EMDeviceData data(EMDeviceGroup::getById("gmo"));
+    DataRows rows = data.queryHistory(localTime(2021, 9, 1, 0, 0, 0), localTime(2022, 2, 1, 0, 0, 0));
+    ASSERT_EQ(rows.size(), 5u);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i][1].second, std::to_string(i + 1)) << rows[i][0].second;
+}
+
 TEST_F(DeviceData, StatisticsAverageOnlyNumericItemsAndLabelWithoutPadding)
 {
     EMDeviceData data(EMDeviceGroup::getById("g1"));

@@ -18,7 +18,28 @@
 #define CURVELLA_API
 #endif
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
 class wxWindow;
+
+// Rows the plot reads in place from the client's own result, so that a
+// table and its curves share one store instead of the plot keeping copies.
+// Read on the user-interface thread only, for as long as the plot holds them.
+class CoordsSysRows {
+public:
+    virtual ~CoordsSysRows() = default;
+    virtual std::size_t RowCount() const = 0;
+    // Seconds since 1970 of row r, as AddDatas makes them of a local
+    // calendar time.
+    virtual std::int64_t RowTime(std::size_t r) const = 0;
+    // True when no row's time is before the time of the row above it.
+    virtual bool RowsAscending() const = 0;
+    // Values per row (the first series first); NaN values are not drawn.
+    virtual int ValueCount() const = 0;
+    virtual double RowValue(std::size_t r, int k) const = 0;
+};
 
 // The plot as the client sees it. Operations that need the window
 // (HideWnd, ShowWnd, MoveWnd, InitPlots, ClearDatas, UpdateDatas) do nothing
@@ -59,6 +80,11 @@ public:
     // missing values are not drawn.
     virtual bool AddDatas(int year, int month, int day, int hour, int minute, int second,
                           const double* values, int count) = 0;
+
+    // Replaces every row by the rows of `rows`, read in place until the next
+    // SetDatas or ClearDatas; then fits the time axis as UpdateDatas does.
+    // AddDatas is refused (false) while such rows are held.
+    virtual void SetDatas(std::shared_ptr<const CoordsSysRows> rows) = 0;
 
     // Fits the time axis to the rows (one-day window on the last day),
     // recomputes the value axes and redraws. Without rows it shows the day

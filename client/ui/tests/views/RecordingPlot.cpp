@@ -1,5 +1,7 @@
 #include "RecordingPlot.h"
 
+#include <ctime>
+
 #include "ui/ViewQueryBase.h"
 
 namespace {
@@ -51,6 +53,24 @@ public:
     {
         log_->rows.push_back({{year, month, day, hour, minute, second}, std::vector<double>(values, values + count)});
         return real_->AddDatas(year, month, day, hour, minute, second, values, count);
+    }
+    // Rows read in place are recorded as AddDatas would have seen them.
+    void SetDatas(std::shared_ptr<const CoordsSysRows> rows) override
+    {
+        log_->rows.clear();
+        for (std::size_t r = 0; rows && r < rows->RowCount(); ++r) {
+            const std::time_t t = static_cast<std::time_t>(rows->RowTime(r));
+            std::tm tm{};
+            localtime_r(&t, &tm);
+            std::vector<double> values;
+            for (int k = 0; k < rows->ValueCount(); ++k)
+                values.push_back(rows->RowValue(r, k));
+            log_->rows.push_back(
+                {{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec}, std::move(values)});
+        }
+        ++log_->setDatas;
+        ++log_->updateDatas;  // SetDatas fits the axes as UpdateDatas does
+        real_->SetDatas(std::move(rows));
     }
     void UpdateDatas() override
     {

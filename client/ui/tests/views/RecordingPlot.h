@@ -20,7 +20,7 @@ struct PlotLog {
     };
     std::vector<Series> series;
     std::vector<Row> rows;
-    int createWnd = 0, initPlots = 0, showWnd = 0, hideWnd = 0, clearDatas = 0, updateDatas = 0;
+    int createWnd = 0, initPlots = 0, showWnd = 0, hideWnd = 0, clearDatas = 0, updateDatas = 0, setDatas = 0;
     bool released = false;
 };
 

@@ -18,6 +18,7 @@
 #include <wx/sizer.h>
 #include <wx/testing.h>
 
+#include "CsvReadBack.h"
 #include "RecordingPlot.h"
 #include "TcpForwarder.h"
 #include "TempDir.h"
@@ -117,11 +118,13 @@ void screenshot(const std::string& name)
     EXPECT_EQ(std::system(cmd.c_str()), 0) << "screenshot " << path;
 }
 
-// The save dialog: remembers the proposed name, answers with a path.
+// The save dialog: remembers the proposed name (and the file types offered),
+// answers with a path (and a file type, when one is given).
 class ExpectSave : public wxExpectModalBase<wxFileDialog, ExpectSave> {
 public:
-    ExpectSave(const wxString& path, wxString* proposed, int answer = wxID_OK)
-        : m_path(path), m_proposed(proposed), m_answer(answer)
+    ExpectSave(const wxString& path, wxString* proposed, int answer = wxID_OK, int filter = -1,
+               wxString* wildcard = nullptr)
+        : m_path(path), m_proposed(proposed), m_answer(answer), m_filter(filter), m_wildcard(wildcard)
     {
     }
 
@@ -129,8 +132,12 @@ protected:
     int OnInvoked(wxFileDialog* dlg) const override
     {
         *m_proposed = dlg->GetFilename();
+        if (m_wildcard)
+            *m_wildcard = dlg->GetWildcard() + "|" + wxString::Format("%d", dlg->GetFilterIndex());
         if (m_answer == wxID_OK)
             dlg->SetPath(m_path);
+        if (m_filter >= 0)
+            dlg->SetFilterIndex(m_filter);
         return m_answer;
     }
 
@@ -138,6 +145,8 @@ private:
     wxString m_path;
     wxString* m_proposed;
     int m_answer;
+    int m_filter;
+    wxString* m_wildcard;
 };
 
 // A message box: remembers its text.
@@ -597,6 +606,52 @@ TEST_F(ViewsTest, QueryControlsWrapWhenTheViewIsNarrow)
     }
 }
 
+// The whole 70 000-row result to CSV through the save dialog (.xls stays
+// the first type offered): Python's csv module reads back every cell the
+// table shows, the Chinese item names included. A new query lets the
+// previous result go at once.
+TEST_F(ViewsTest, SeventyThousandRowsToCsvReadBackByAnotherReader)
+{
+    TempDir dir;
+    auto* view = makeView<CViewHistory>();
+    view->SelectGroup(2);
+    setRange(view, local(2019, 3, 1, 0, 0, 0), local(2019, 4, 30, 0, 0, 0));
+    runQuery(view);
+    CResultList* list = view->GetResultList();
+    ASSERT_EQ(list->GetItemCount(), 70000);
+
+    wxString proposed, message, types;
+    // No extension typed, CSV chosen in the type list: ".csv" is added.
+    const std::string path = dir.file("big");
+    wxTEST_DIALOG(view->Export(), ExpectSave(wxString::FromUTF8(path), &proposed, wxID_OK, 1, &types),
+                  ExpectMessage(&message));
+    EXPECT_EQ(types.ToStdString(wxConvUTF8), "(*.xls)|*.xls|(*.csv)|*.csv|0");
+    EXPECT_EQ(message.ToStdString(wxConvUTF8), "导出成功！");
+    EXPECT_FALSE(std::filesystem::exists(path));
+    ASSERT_TRUE(std::filesystem::exists(path + ".csv"));
+
+    const auto records = readCsvWithPython(path + ".csv", dir.file("read.txt"));
+    ASSERT_EQ(records.size(), 70001u);
+    EXPECT_EQ(records[0], (std::vector<std::string>{"DataTime", "流量", "液位"}));
+    for (long r = 0; r < 70000; ++r) {
+        const std::vector<std::string> shown{cellText(list, r, 0), cellText(list, r, 1), cellText(list, r, 2)};
+        ASSERT_EQ(records[static_cast<std::size_t>(r) + 1], shown) << "row " << r;
+    }
+
+    // A name ending in .csv writes CSV whatever the type list says.
+    wxTEST_DIALOG(view->Export(), ExpectSave(wxString::FromUTF8(dir.file("again.csv")), &proposed),
+                  ExpectMessage(&message));
+    EXPECT_EQ(readCsvWithPython(dir.file("again.csv"), dir.file("read2.txt")).size(), 70001u);
+
+    // The next query starts without the last result.
+    view->RunQuery();
+    EXPECT_EQ(view->GetResult(), nullptr);
+    EXPECT_EQ(list->GetItemCount(), 0);
+    ASSERT_TRUE(pumpUntil([&] { return !view->IsQueryRunning(); }, 20000));
+    pumpFor(50);
+    EXPECT_EQ(list->GetItemCount(), 70000);
+}
+
 TEST_F(ViewsTest, UserWithoutDevicesHasEmptyListsAndNoQuery)
 {
     auto* view = makeView<CViewStatistics>("u3");
@@ -748,7 +803,7 @@ TEST_F(ViewsTest, AQueryCutPartWayIsReportedAndLeavesNothingToExport)
     EXPECT_EQ(message.ToStdString(wxConvUTF8).rfind("查询失败！\n", 0), 0u) << message;
     EXPECT_GT(message.length(), wxString::FromUTF8("查询失败！\n").length()) << "the reason is given";
     ASSERT_EQ(view->GetResultList()->GetItemCount(), 0) << "no partial table";
-    EXPECT_TRUE(view->GetResult().empty());
+    EXPECT_EQ(view->GetResult(), nullptr);
     EXPECT_TRUE(plotLogs().back()->rows.empty()) << "no partial curves";
     view->Export();  // nothing to export: no dialog
 
