@@ -49,8 +49,11 @@ public:
         // emptiness wakes one. Passing through the head lock orders this
         // wake-up after any consumer's "empty" check, so none is lost.
         if (before == 0) {
-            { std::lock_guard<std::mutex> head(headLock_); }
-            notEmpty_.notify_one();
+            std::unique_lock<std::mutex> head(headLock_);
+            if (waiting_ > 0) {
+                head.unlock();
+                notEmpty_.notify_one();
+            }
         }
         return true;
     }
@@ -67,7 +70,7 @@ public:
                 Node* old = head_;
                 head_ = first;
                 count_.fetch_sub(1, std::memory_order_acq_rel);
-                const bool more = head_->next.load(std::memory_order_acquire) != nullptr;
+                const bool more = head_->next.load(std::memory_order_acquire) != nullptr && waiting_ > 0;
                 head.unlock();
                 recycle(old);
                 // Pass the wake-up on: another consumer may sleep while
@@ -78,7 +81,9 @@ public:
             }
             if (cancelled_.load(std::memory_order_acquire))
                 throw CancellationException("LinkedList has been cancelled.", __FILE__, __LINE__);
+            ++waiting_;
             notEmpty_.wait(head);
+            --waiting_;
         }
     }
 
@@ -154,6 +159,8 @@ private:
     alignas(64) Node* head_;
     std::mutex headLock_;
     std::condition_variable notEmpty_;
+    // Consumers inside the wait (head lock): nobody to wake, no signal.
+    int waiting_ = 0;
     // Producers' end.
     alignas(64) Node* tail_;
     std::mutex tailLock_;
