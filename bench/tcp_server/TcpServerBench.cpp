@@ -3,8 +3,12 @@
 // on one io_context, one read and one write outstanding per connection).
 //  1. request/response: N clients each send 128 bytes and wait for them
 //     back, over and over, for S seconds: messages per second;
-//  2. streaming: one client sends M megabytes and reads the echo: bytes/s;
-//  3. 4 096 connections held open on the Tessaly server: resident memory.
+//  2. streaming: one client sends M megabytes and reads the echo: bytes/s,
+//     R rounds taking turns between the two servers;
+//  3. echo latency: 50 clients each send 128 bytes and wait for them back,
+//     over and over, alone and beside one client that streams at full speed
+//     through the same server: p50/p99 round trip;
+//  4. 4 096 connections held open on the Tessaly server: resident memory.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -13,6 +17,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <utility> // before Boost 1.74 Asio, which uses std::exchange without it
 #include <boost/asio.hpp>
@@ -218,6 +223,119 @@ double stream(int port, long megabytes)
     return static_cast<double>(got) / elapsed;
 }
 
+struct Latency {
+    double p50 = 0, p99 = 0, max = 0;
+    std::size_t samples = 0;
+    double senderMBs = 0;
+};
+
+// clients ping-pong 128 bytes for S seconds, optionally beside a client that
+// streams through the same server as fast as it can; round trips in µs.
+Latency echoLatency(int port, int clients, double seconds, bool withSender)
+{
+    std::atomic<bool> streaming{withSender};
+    std::atomic<long long> streamed{0};
+    std::thread writer, reader;
+    int streamFd = -1;
+    if (withSender) {
+        streamFd = connectTo(port);
+        writer = std::thread([&] {
+            std::vector<char> block(1 << 16, 's');
+            while (streaming.load()) {
+                if (::send(streamFd, block.data(), block.size(), MSG_NOSIGNAL) <= 0)
+                    break;
+            }
+        });
+        reader = std::thread([&] {
+            std::vector<char> buf(1 << 16);
+            for (;;) {
+                const ssize_t r = ::recv(streamFd, buf.data(), buf.size(), 0);
+                if (r <= 0)
+                    break;
+                streamed.fetch_add(r);
+            }
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(300)); // up to speed
+    }
+    struct Conn {
+        int fd;
+        int got = 0;
+        Clock::time_point sent;
+    };
+    std::vector<Conn> conns;
+    const int ep = ::epoll_create1(0);
+    char msg[kMessage];
+    std::memset(msg, 'l', sizeof msg);
+    for (int i = 0; i < clients; ++i) {
+        const int fd = connectTo(port);
+        if (fd < 0)
+            break;
+        conns.push_back({fd, 0, Clock::now()});
+    }
+    for (std::size_t i = 0; i < conns.size(); ++i) {
+        epoll_event ev{};
+        ev.events = EPOLLIN;
+        ev.data.u64 = i;
+        ::epoll_ctl(ep, EPOLL_CTL_ADD, conns[i].fd, &ev);
+        conns[i].sent = Clock::now();
+        ::send(conns[i].fd, msg, sizeof msg, MSG_NOSIGNAL);
+    }
+    std::vector<double> rtt;
+    rtt.reserve(1 << 20);
+    const long long streamedAtStart = streamed.load();
+    const auto start = Clock::now();
+    const auto end = start + std::chrono::duration<double>(seconds);
+    epoll_event events[256];
+    char buf[4096];
+    while (Clock::now() < end) {
+        const int n = ::epoll_wait(ep, events, 256, 100);
+        for (int i = 0; i < n; ++i) {
+            Conn& c = conns[events[i].data.u64];
+            const ssize_t r = ::recv(c.fd, buf, sizeof buf, 0);
+            if (r <= 0)
+                continue;
+            c.got += static_cast<int>(r);
+            while (c.got >= kMessage) {
+                c.got -= kMessage;
+                const auto now = Clock::now();
+                rtt.push_back(std::chrono::duration<double, std::micro>(now - c.sent).count());
+                c.sent = now;
+                ::send(c.fd, msg, sizeof msg, MSG_NOSIGNAL);
+            }
+        }
+    }
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    Latency out;
+    out.senderMBs = static_cast<double>(streamed.load() - streamedAtStart) / elapsed / 1048576;
+    for (auto& c : conns)
+        ::close(c.fd);
+    ::close(ep);
+    if (withSender) {
+        streaming.store(false);
+        ::shutdown(streamFd, SHUT_RDWR);
+        writer.join();
+        reader.join();
+        ::close(streamFd);
+    }
+    if (!rtt.empty()) {
+        std::sort(rtt.begin(), rtt.end());
+        out.samples = rtt.size();
+        out.p50 = rtt[rtt.size() / 2];
+        out.p99 = rtt[std::min(rtt.size() - 1, rtt.size() * 99 / 100)];
+        out.max = rtt.back();
+    }
+    return out;
+}
+
+void printLatency(const char* server, const char* when, const Latency& l)
+{
+    std::printf("  %-7s %-22s p50 %8.0f us  p99 %8.0f us  max %8.0f us  (%zu round trips", server, when, l.p50,
+                l.p99, l.max, l.samples);
+    if (l.senderMBs > 0)
+        std::printf(", sender %.0f MB/s", l.senderMBs);
+    std::printf(")\n");
+}
+
 long residentKb()
 {
     std::ifstream status("/proc/self/status");
@@ -249,6 +367,8 @@ int main(int argc, char** argv)
     const int clients = argc > 1 ? std::atoi(argv[1]) : 1000;
     const double seconds = argc > 2 ? std::atof(argv[2]) : 10.0;
     const long megabytes = argc > 3 ? std::atol(argv[3]) : 1024;
+    const int rounds = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;
+    constexpr int kLatencyClients = 50;
     rlimit lim{};
     getrlimit(RLIMIT_NOFILE, &lim);
     lim.rlim_cur = lim.rlim_max;
@@ -273,10 +393,23 @@ int main(int argc, char** argv)
     const double aMsg = requestResponse(asioPort, clients, seconds);
     std::printf("  tessaly %.0f msg/s, asio %.0f msg/s, ratio %.2f\n", tMsg, aMsg, tMsg / aMsg);
 
-    std::printf("streaming %ld MB through the echo\n", megabytes);
-    const double tBytes = stream(tessalyPort, megabytes);
-    const double aBytes = stream(asioPort, megabytes);
-    std::printf("  tessaly %.1f MB/s, asio %.1f MB/s, ratio %.2f\n", tBytes / 1048576, aBytes / 1048576, tBytes / aBytes);
+    std::printf("streaming %ld MB through the echo, %d rounds taking turns\n", megabytes, rounds);
+    std::vector<double> ratios;
+    for (int r = 0; r < rounds; ++r) {
+        const double tBytes = stream(tessalyPort, megabytes);
+        const double aBytes = stream(asioPort, megabytes);
+        ratios.push_back(tBytes / aBytes);
+        std::printf("  tessaly %.1f MB/s, asio %.1f MB/s, ratio %.2f\n", tBytes / 1048576, aBytes / 1048576,
+                    tBytes / aBytes);
+    }
+    std::sort(ratios.begin(), ratios.end());
+    std::printf("  median ratio %.2f\n", ratios[ratios.size() / 2]);
+
+    std::printf("echo latency, %d clients, %d-byte messages, %.0f s each\n", kLatencyClients, kMessage, seconds);
+    printLatency("tessaly", "alone", echoLatency(tessalyPort, kLatencyClients, seconds, false));
+    printLatency("tessaly", "beside a full sender", echoLatency(tessalyPort, kLatencyClients, seconds, true));
+    printLatency("asio", "alone", echoLatency(asioPort, kLatencyClients, seconds, false));
+    printLatency("asio", "beside a full sender", echoLatency(asioPort, kLatencyClients, seconds, true));
 
     // Wait for the earlier connections to be retired before holding 4 096.
     for (int i = 0; i < 200 && server->clientsCount() > 0; ++i)

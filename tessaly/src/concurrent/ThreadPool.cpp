@@ -32,7 +32,6 @@ void ThreadWorker::run()
         if (!task)
             continue;
         task->setCurrentThreadID(index_);
-        pool_->pendingTasks_.fetch_sub(1);
         pool_->busyThreads_.fetch_add(1);
         // A failing task must not cost the pool a worker: count it, say so, go on.
         try {
@@ -86,12 +85,8 @@ bool ThreadPool::submit(ThreadPoolTask* task)
     submitting_.fetch_add(1);
     LinkedList<ThreadPoolTask*>* queue = taskQueue_.load();
     bool accepted = false;
-    if (started_.load() && queue) {
-        pendingTasks_.fetch_add(1);
+    if (started_.load() && queue)
         accepted = queue->push(task);
-        if (!accepted)
-            pendingTasks_.fetch_sub(1);
-    }
     submitting_.fetch_sub(1);
     return accepted;
 }
@@ -114,21 +109,27 @@ void ThreadPool::stop()
         delete threads_[i];  // joins, then releases (destroys) the worker
         threads_[i] = nullptr;
     }
-    LinkedList<ThreadPoolTask*>* queue;
-    {
-        ScopedLock<Mutex> guard(queueLock_);
-        queue = taskQueue_.exchange(nullptr);
-    }
     while (submitting_.load() > 0)
         tessaly::core::Thread::yield();
     // Tasks that never ran still go back to their owners.
+    LinkedList<ThreadPoolTask*>* queue = taskQueue_.load();
     ThreadPoolTask* left;
     while (queue->tryPop(left)) {
-        pendingTasks_.fetch_sub(1);
         if (left)
             left->release();
     }
+    {
+        ScopedLock<Mutex> guard(queueLock_);
+        taskQueue_.store(nullptr);
+    }
     delete queue;
+}
+
+int ThreadPool::getTaskCount() const
+{
+    ScopedLock<Mutex> guard(queueLock_);
+    const LinkedList<ThreadPoolTask*>* queue = taskQueue_.load();
+    return queue ? queue->size() : 0;
 }
 
 void ThreadPool::registerWorker(ThreadWorker* w)

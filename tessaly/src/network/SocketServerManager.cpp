@@ -38,9 +38,15 @@ void SocketServerManager::release()
 TcpSocketServer* SocketServerManager::getTcpSocketServer(unsigned maxConnections, TcpSocketServerHandler* handler,
                                                          bool ownsHandler)
 {
+    return getTcpSocketServer(maxConnections, handler, ownsHandler, TcpServerLimits());
+}
+
+TcpSocketServer* SocketServerManager::getTcpSocketServer(unsigned maxConnections, TcpSocketServerHandler* handler,
+                                                         bool ownsHandler, const TcpServerLimits& limits)
+{
     if (!handler)
         return nullptr;
-    auto* server = new TcpEpollSocketServer(maxConnections, handler, ownsHandler);
+    auto* server = new TcpEpollSocketServer(maxConnections, handler, ownsHandler, limits);
     handler->setTcpSocketServer(server);
     return server;
 }

@@ -1,37 +1,44 @@
 #pragma once
 
 #include <atomic>
-#include <deque>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "tessaly/concurrent/LinkedList.h"
 #include "tessaly/core/Date.h"
-#include "tessaly/core/SpinLock.h"
 #include "tessaly/core/Thread.h"
+#include "tessaly/network/TcpServerLimits.h"
 #include "tessaly/network/TcpSocketServer.h"
 
 namespace tessaly::network {
 
 class TcpSocketServerHandler;
+class SocketSentObject;
 
-// The server on edge-triggered epoll. One listener thread accepts, four
-// I/O threads receive and send, one disconnect thread closes. A send that
-// the application asks for is handed to an I/O thread (the calling one,
-// once its callback has returned, or another through a wake-up queue), so
-// handler callbacks always run on the server's threads and never inside
-// the application's own sendTo call. sendCompleted/sendFailed for a send
-// asked for from readyToRead may run while that connection's receive lock
-// is still held (receive lock before send lock, the one order used).
+// The server on edge-triggered epoll. One listener thread accepts, four I/O
+// threads receive and send, one disconnect thread closes on request.
+//
+// Each connection slot has one owner at a time: the thread that set the
+// slot's running bit. Events for a slot that is owned elsewhere only leave a
+// work bit behind, which the owner picks up before it lets go, so no thread
+// ever waits on another's connection and handler callbacks run with no lock
+// held. Callbacks of one connection never run at the same time. The
+// application's own threads never run callbacks: a sendTo that finds the
+// slot idle hands it to an I/O thread.
 class TcpEpollSocketServer : public TcpSocketServer {
 public:
     static constexpr unsigned _maxConnections = 4096;
+    // Largest piece handed to readyToRead.
     static constexpr unsigned _receiveSize = 4096;
+    // One read takes up to this much, per I/O thread buffer.
+    static constexpr unsigned _readSize = 65536;
     static constexpr int _ioThreads = 4;
     static constexpr unsigned _maxSequence = 0xFFFFF;
 
-    TcpEpollSocketServer(unsigned maxConnections, TcpSocketServerHandler* handler, bool ownsHandler);
+    TcpEpollSocketServer(unsigned maxConnections, TcpSocketServerHandler* handler, bool ownsHandler,
+                         const TcpServerLimits& limits = TcpServerLimits());
     ~TcpEpollSocketServer() override;
 
     bool start(const char* address, unsigned short port, char* errorBuffer, unsigned errorSize) override;
@@ -43,39 +50,66 @@ public:
     core::String stats() override;
 
 private:
+    // Bits of ClientResource::state.
+    enum : unsigned { Running = 1, ReadWork = 2, WriteWork = 4, CloseWork = 8 };
+
+    struct Outgoing {
+        SocketSentObject* object;
+        const char* data;
+        std::size_t size;
+    };
+
     struct ClientResource {
-        char receiveBuffer[_receiveSize];
-        unsigned receiveLength = 0;
-        const char* sendData = nullptr;
-        int sendLength = 0;
+        std::atomic<unsigned> state{0};
+        std::atomic<unsigned> idCode{0};
+        // Set (under sendLock) once a close is decided; sendTo refuses then.
+        std::atomic<bool> closing{false};
         unsigned index = 0;
         int socket = -1;
-        bool closing = false;
         unsigned peerAddress = 0;
         unsigned short peerPort = 0;
-        std::atomic<unsigned> idCode{0};
-        core::SpinLock receiveLock;
-        core::SpinLock sendLock;
-        SocketSentObject* current = nullptr;
-        std::deque<SocketSentObject*> queue;
+        // Owner only: objects being written, from sentHead on; sentOffset
+        // bytes of the first are out already.
+        std::vector<Outgoing> sending;
+        std::size_t sentHead = 0;
+        std::size_t sentOffset = 0;
+        // Guards queue, blocked and the closing decision; never held across
+        // a callback or a blocking call.
+        std::mutex sendLock;
+        std::vector<Outgoing> queue;
+        // The socket refused bytes; its next writable edge resumes the send.
+        bool blocked = false;
+        // Bytes accepted and not yet written.
+        std::atomic<std::size_t> unsent{0};
+        // Monotonic ms of the last progress while bytes wait; 0 when none wait.
+        std::atomic<std::int64_t> waitingSince{0};
     };
 
     bool listenOn(const char* address, unsigned short port);
     void listenLoop();
+    bool acceptOne();
+    void refuseWithSpare();
     void ioLoop();
     void disconnectLoop();
     void accepted(int socket, unsigned address, unsigned short port);
-    void receive(ClientResource& slot, unsigned idCode);
-    void failedIo(ClientResource& slot, unsigned idCode);
-    // Send lock held: sends what the window holds and moves through the queue.
-    void pumpSend(ClientResource& slot, unsigned idCode);
-    void sendFailure(ClientResource& slot, unsigned idCode);
-    void handBack(ClientResource& slot, unsigned idCode, SocketSentObject* object, bool failed);
-    void scheduleSend(unsigned idCode);
-    void runScheduledSends();
-    // On an I/O thread: starts the sends its callbacks asked for.
-    void runPendingSends();
-    void retire(unsigned idCode);
+
+    // Sets work bits; true when the caller became the slot's owner.
+    static bool post(ClientResource& slot, unsigned work);
+    // The owner lets go; new work found meanwhile goes to an I/O thread.
+    void releaseOrHandOver(ClientResource& slot);
+    void handOver(ClientResource& slot);
+    // On an I/O thread that owns the slot: does its work. False when a
+    // busy reader used up its turn; the slot stays owned for a later turn.
+    bool runSlot(ClientResource& slot, std::vector<char>& buffer);
+    // False when the turn is used up with bytes still to read. toTheEnd:
+    // the peer hung up, so read until the socket reports the end.
+    bool readSome(ClientResource& slot, unsigned idCode, std::vector<char>& buffer, bool toTheEnd);
+    void flushSends(ClientResource& slot, unsigned idCode);
+    void closeNow(ClientResource& slot);
+    void handBack(unsigned idCode, SocketSentObject* object, bool failed);
+    // Marks the connection closing and gives it to the disconnect thread.
+    void requestClose(unsigned idCode);
+    void checkWriteTimeouts();
     ClientResource* slotOf(unsigned idCode);
     void wakeIoThreads();
 
@@ -84,10 +118,18 @@ private:
     std::unique_ptr<concurrent::LinkedList<unsigned>> disconnectList_;
     TcpSocketServerHandler* handler_;
     bool ownsHandler_;
+    std::size_t maxQueuedBytes_;
+    int writeTimeout_;
     std::atomic<bool> stopped_{true};
+    // Application calls inside the server; stop() waits for them to leave.
+    std::atomic<int> callers_{0};
     int listenSocket_ = -1;
+    // Held open so that a connection can still be taken and closed when the
+    // process runs out of descriptors.
+    int spareFd_ = -1;
     int epoll_ = -1;
     int wakeFd_ = -1;
+    int timerFd_ = -1;
     std::unique_ptr<core::Thread> listener_;
     std::unique_ptr<core::Thread> disconnector_;
     std::vector<std::unique_ptr<core::Thread>> io_;
@@ -99,9 +141,9 @@ private:
     std::atomic<unsigned> total_{0};
     core::Date startTime_;
     core::String lastError_;
-    // Sends asked for from outside the I/O threads.
-    std::mutex scheduledLock_;
-    std::vector<unsigned> scheduled_;
+    // Slots handed to the I/O threads by other threads.
+    std::mutex handOverLock_;
+    std::vector<ClientResource*> handedOver_;
 };
 
 } // namespace tessaly::network

@@ -27,7 +27,8 @@ public:
     void stop();
 
     int getThreadCount() const { return threadCount_; }
-    int getTaskCount() const { return pendingTasks_.load(); }
+    // Submitted and not yet taken by a worker: what waits in the queue.
+    int getTaskCount() const;
     int getBusyThreadCount() const { return busyThreads_.load(); }
     // Tasks whose run() ended with an exception (the worker carries on).
     int getFailedTaskCount() const { return failedTasks_.load(); }
@@ -38,19 +39,21 @@ private:
     void registerWorker(ThreadWorker* w);
     void unregisterWorker(ThreadWorker* w);
 
+    // Read by every submit, written by start and stop only.
     int threadCount_;
-    std::atomic<int> pendingTasks_{0};
-    std::atomic<int> busyThreads_{0};
-    std::atomic<int> failedTasks_{0};
     tessaly::core::Thread** threads_;
     std::atomic<bool> started_{false};
-    tessaly::core::Mutex workerLock_;
-    // Guards start/stop against each other.
-    tessaly::core::Mutex queueLock_;
-    // Submits in progress; stop waits for them before freeing the queue.
-    std::atomic<int> submitting_{0};
     std::atomic<LinkedList<ThreadPoolTask*>*> taskQueue_{nullptr};
+    tessaly::core::Mutex workerLock_;
+    // Guards start/stop against each other and the queue's removal.
+    mutable tessaly::core::Mutex queueLock_;
     std::list<ThreadWorker*> workers_;
+    // The counters change with every task; each on a cache line of its own
+    // so that they do not slow down the fields above or one another.
+    // Submits in progress; stop waits for them before freeing the queue.
+    alignas(64) std::atomic<int> submitting_{0};
+    alignas(64) std::atomic<int> busyThreads_{0};
+    std::atomic<int> failedTasks_{0};
 };
 
 } // namespace tessaly::concurrent

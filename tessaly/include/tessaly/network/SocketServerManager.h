@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tessaly/network/TcpServerLimits.h"
+
 namespace tessaly::network {
 
 class TcpSocketServer;
@@ -16,6 +18,9 @@ public:
     // clients. With ownsHandler the server calls handler->release() when
     // it is destroyed.
     TcpSocketServer* getTcpSocketServer(unsigned maxConnections, TcpSocketServerHandler* handler, bool ownsHandler);
+    // The same with limits other than the defaults for every connection.
+    TcpSocketServer* getTcpSocketServer(unsigned maxConnections, TcpSocketServerHandler* handler, bool ownsHandler,
+                                        const TcpServerLimits& limits);
     // Stops and deletes it; null is ignored.
     void releaseTcpSocketServer(TcpSocketServer* server);
 

@@ -18,9 +18,13 @@ public:
     // Waits for the server's threads, so never from inside a handler callback.
     virtual void stop() = 0;
     // Queues the object behind those already sent to that connection. On
-    // false the object stays the caller's.
+    // false the object stays the caller's. Safe from any thread, also during
+    // and after stop() (false then). A send beyond the connection's byte
+    // limit (TcpServerLimits) closes the connection and returns false.
     virtual bool sendTo(unsigned idCode, SocketSentObject* object) = 0;
-    // Closes the connection once its current send has ended.
+    // Closes the connection soon, also in the middle of a send: the objects
+    // not yet sent go back as failed, then the handler hears closed().
+    // Further sendTo calls for it return false at once.
     virtual void closeClient(unsigned idCode) = 0;
     virtual unsigned clientsCount() const = 0;
     virtual unsigned maxConnectionCount() const = 0;

@@ -5,10 +5,10 @@ namespace tessaly::network {
 class SocketSentObject;
 class TcpSocketServer;
 
-// Receives a server's events. connected, readyToRead and closed run under
-// the connection's receive lock, sendCompleted and sendFailed under its send
-// lock: a handler may call sendTo from readyToRead, but not from
-// sendCompleted or sendFailed.
+// Receives a server's events, on the server's own threads and with no
+// server lock held. The callbacks of one connection never run at the same
+// time; those of different connections may. A handler may call sendTo and
+// closeClient from any callback, but never stop().
 class TcpSocketServerHandler {
 public:
     virtual ~TcpSocketServerHandler() = default;
