@@ -6,6 +6,7 @@
 #include "db/EMPassageway.h"
 #include "db/EMProtocol.h"
 #include "db/EMUserDevice.h"
+#include "mqtt/IntakeLimits.h"
 #include "mqtt/MsgBody.h"
 #include "quillet/MqttClient.h"
 #include "ui/UiText.h"
@@ -17,7 +18,8 @@ extern MqttClient* g_mqttClient __attribute__((weak));
 
 namespace {
 
-using SharedBody = std::shared_ptr<MsgBody>;
+// Received data shown per turn of the event loop.
+constexpr std::size_t kTransDataSliceBytes = 256 * 1024;
 using quorvel::ui::gbkToUi;
 
 constexpr int kEdge = 20;             // left margin of every control
@@ -46,7 +48,7 @@ wxString CViewDebug::UnknownProtocolText() { return wxString(L"通道的协议�
 wxString CViewDebug::SendFailedText() { return wxString(L"发送失败：MQTT服务器未连接"); }
 
 CViewDebug::CViewDebug(wxWindow* parent, wxWindowID id, const ViewContext& context)
-    : CViewBase(parent, id, context) {
+    : CViewBase(parent, id, context), m_incoming(intake::kDebugQueueMessages, intake::kDebugQueueBytes) {
     CreateControls();
 }
 
@@ -57,7 +59,8 @@ CViewDebug::~CViewDebug() {
 
 void CViewDebug::CreateControls() {
     new wxStaticText(this, wxID_ANY, wxString(L"设备列表"), wxPoint(kEdge, 22));
-    m_deviceList = new wxChoice(this, kDeviceListId, wxPoint(kEdge + 80, 16), wxSize(220, -1));
+    m_deviceList = new CDevicePicker(this, kDeviceListId, wxPoint(kEdge + 80, 16), wxSize(220, -1));
+    m_deviceList->GetFilterBox()->SetSize(kEdge + 80 + 228, 16, 180, -1);
 
     new wxStaticText(this, wxID_ANY, wxString(L"发送区"), wxPoint(kEdge, 60));
     // Multi-line: Enter makes a line break (sent as CR LF).
@@ -86,11 +89,12 @@ void CViewDebug::OnInitialUpdate() {
     // Read-only, so coloured as a static text: yellow on the view colour.
     m_receiveEdit->SetForegroundColour(kLabelColour);
 
-    m_deviceList->Clear();
+    std::vector<CDevicePicker::Entry> entries;
     for (EMDevice* device : EMUserDevice::getDevicesByUser(GetContext().userId)) {
         if (!device) continue;
-        m_deviceList->Append(gbkToUi(device->name), static_cast<void*>(device));
+        entries.push_back({gbkToUi(device->name), static_cast<void*>(device)});
     }
+    m_deviceList->SetEntries(std::move(entries));
     if (m_deviceList->GetCount() > 0) {
         m_deviceList->SetSelection(0);
         const auto* device = static_cast<const EMDevice*>(m_deviceList->GetClientData(0));
@@ -145,21 +149,26 @@ void CViewDebug::OnClearReceive(wxCommandEvent&) {
 
 void CViewDebug::receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) {
     if (message != kMsgTransData || !body) return;  // dropping the body frees it
-    auto* event = new wxThreadEvent(wxEVT_THREAD, kTransDataMessage);
-    // Owned by the queued event, so a message still queued when the view goes
-    // away is freed with it.
-    event->SetPayload(SharedBody(std::move(body)));
-    wxQueueEvent(this, event);
+    // Messages still queued when the view goes away are freed with the queue.
+    if (m_incoming.push(std::move(body)) == BoundedMsgQueue::Push::QueuedWake)
+        wxQueueEvent(this, new wxThreadEvent(wxEVT_THREAD, kTransDataMessage));
 }
 
 void CViewDebug::PostTransData(MsgBody* body) { receiveMsg(kMsgTransData, std::unique_ptr<MsgBody>(body)); }
 
-void CViewDebug::OnTransData(wxThreadEvent& event) {
-    const SharedBody body = event.GetPayload<SharedBody>();
-    if (!body || !body->topic || !m_channel) return;
-    if (!quorvel::ui::isTransupOf(body->topic, m_channel->communication)) return;
-    const auto appended = m_receive.append(std::string_view(reinterpret_cast<const char*>(body->payload),
-                                                            static_cast<std::size_t>(body->payloadLength)));
+void CViewDebug::OnTransData(wxThreadEvent&) {
+    // A slice at a time, so a flood leaves room for input and painting
+    // between slices.
+    bool more = false;
+    for (const auto& body : m_incoming.take(kTransDataSliceBytes, more)) ShowTransData(*body);
+    if (more) wxQueueEvent(this, new wxThreadEvent(wxEVT_THREAD, kTransDataMessage));
+}
+
+void CViewDebug::ShowTransData(const MsgBody& body) {
+    if (!body.topic || !m_channel) return;
+    if (!quorvel::ui::isTransupOf(body.topic, m_channel->communication)) return;
+    const auto appended = m_receive.append(std::string_view(reinterpret_cast<const char*>(body.payload),
+                                                            static_cast<std::size_t>(body.payloadLength)));
     // Only the receive area changes: whatever is being typed in the send
     // area stays as it is, caret included.
     if (appended.trimmed)

@@ -12,8 +12,10 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "mqtt/BoundedMsgQueue.h"
 #include "mqtt/ViewRegistry.h"
 #include "ui/DebugTerminal.h"
+#include "ui/DevicePicker.h"
 #include "ui/MeterButton.h"
 #include "ui/ViewBase.h"
 
@@ -38,7 +40,8 @@ public:
     ~CViewDebug() override;
 
     // Thread-safe: queues a transfer-data message for the UI thread, which
-    // owns `body` from here on.
+    // owns `body` from here on. The queue is bounded (IntakeLimits.h): while
+    // the view is behind, data beyond it is dropped.
     void receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) override;
     void PostTransData(MsgBody* body);
 
@@ -73,9 +76,10 @@ private:
     void OnClearReceive(wxCommandEvent& event);
     void OnDeviceChanged(wxCommandEvent& event);
     void OnTransData(wxThreadEvent& event);
+    void ShowTransData(const MsgBody& body);
     void OnSize(wxSizeEvent& event);
 
-    wxChoice* m_deviceList = nullptr;
+    CDevicePicker* m_deviceList = nullptr;
     wxTextCtrl* m_sendEdit = nullptr;
     wxTextCtrl* m_receiveEdit = nullptr;
     CMeterButton* m_sendButton = nullptr;
@@ -87,6 +91,7 @@ private:
     quorvel::ui::ReceiveBuffer m_receive;
     bool m_layoutReady = false;
     bool m_registered = false;
+    BoundedMsgQueue m_incoming;  // filled on the MQTT thread
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -14,6 +14,7 @@
 #include <wx/timer.h>
 
 #include "db/EMDeviceData.h"
+#include "ui/DevicePicker.h"
 #include "ui/ResultSeries.h"
 #include "ui/ViewBase.h"
 
@@ -128,7 +129,7 @@ private:
     void OnQueryDone(wxThreadEvent& event);
     void OnBusyTimer(wxTimerEvent& event);
 
-    wxChoice* m_devices = nullptr;
+    CDevicePicker* m_devices = nullptr;
     wxChoice* m_groups = nullptr;
     CTimePickerText* m_start = nullptr;
     CTimePickerText* m_end = nullptr;

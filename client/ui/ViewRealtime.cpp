@@ -12,12 +12,6 @@
 #include "res/lamp_red.xpm"
 #include "ui/UiText.h"
 
-namespace {
-// Owned by the queued event; freed with the last copy of it, so a message
-// still queued when the view goes away is not leaked.
-using SharedBody = std::shared_ptr<MsgBody>;
-}  // namespace
-
 // clang-format off
 wxBEGIN_EVENT_TABLE(CViewRealtime, CViewBase)
     EVT_TIMER(CViewRealtime::kBuildTimerId, CViewRealtime::OnBuildTimer)
@@ -41,6 +35,9 @@ CViewRealtime::~CViewRealtime() {
 
 void CViewRealtime::OnInitialUpdate() {
     CViewBase::OnInitialUpdate();
+    // The MQTT thread reads the channels while the view is registered.
+    if (m_registered) ViewRegistry::instance().unregisterView(ViewId::Realtime, this);
+    m_registered = false;
     m_channels.clear();
     for (const EMDevice* device : EMUserDevice::getDevicesByUser(GetContext().userId)) {
         if (!device) continue;
@@ -100,19 +97,21 @@ int CViewRealtime::GetItemLamp(int index) const {
 }
 
 void CViewRealtime::receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) {
-    if (message != kMsgCommStatus || !body) return;  // dropping the body frees it
-    auto* event = new wxThreadEvent(wxEVT_THREAD, kCommStatusMessage);
-    event->SetPayload(SharedBody(std::move(body)));
-    wxQueueEvent(this, event);
+    if (message != kMsgCommStatus || !body || !body->topic) return;  // dropping the body frees it
+    // m_channels is filled before the view registers and never changes
+    // afterwards, so reading it here, on the MQTT thread, is safe.
+    const std::string channelId = RealtimeChannels::channelOfTopic(std::string(body->topic, body->topicLength));
+    if (channelId.empty() || !m_channels.contains(channelId)) return;
+    const std::uint8_t state = body->payload ? (body->payload[0] & 1u) : 0;
+    if (m_pending.offer(channelId, state)) wxQueueEvent(this, new wxThreadEvent(wxEVT_THREAD, kCommStatusMessage));
 }
 
 void CViewRealtime::PostCommStatus(MsgBody* body) { receiveMsg(kMsgCommStatus, std::unique_ptr<MsgBody>(body)); }
 
-void CViewRealtime::OnCommStatus(wxThreadEvent& event) {
-    const SharedBody body = event.GetPayload<SharedBody>();
-    if (!body || !body->topic) return;
-    const std::string channelId = RealtimeChannels::channelOfTopic(std::string(body->topic));
-    if (!channelId.empty() && m_channels.contains(channelId)) RefreshChannel(channelId);
+void CViewRealtime::OnCommStatus(wxThreadEvent&) {
+    // Each channel once, however many messages came for it since the last
+    // batch: the lamp shows the state its record holds now.
+    for (const CommStatusCoalescer::Update& update : m_pending.take()) RefreshChannel(update.channelKey);
 }
 
 void CViewRealtime::OnSize(wxSizeEvent& event) {

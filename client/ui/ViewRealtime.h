@@ -10,6 +10,7 @@
 #include <wx/listctrl.h>
 #include <wx/timer.h>
 
+#include "mqtt/CommStatusCoalescer.h"
 #include "mqtt/ViewRegistry.h"
 #include "ui/RealtimeChannels.h"
 #include "ui/ViewBase.h"
@@ -34,10 +35,11 @@ public:
     CViewRealtime(wxWindow* parent, wxWindowID id, const ViewContext& context);
     ~CViewRealtime() override;
 
-    // Thread-safe: queues a CommStatus message for the UI thread, which takes
-    // ownership of `body` and deletes it after use. The view registers itself
-    // (ViewId::Realtime) in its initial update, so the message handler reaches
-    // it through the registry (receiveMsg).
+    // Thread-safe: hands a CommStatus message to the UI thread. Only the
+    // channel's latest state is kept until the UI thread takes it (one entry
+    // per channel of the view, one wake per batch); `body` is freed here. The
+    // view registers itself (ViewId::Realtime) in its initial update, so the
+    // message handler reaches it through the registry (receiveMsg).
     void PostCommStatus(MsgBody* body);
     void receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) override;
 
@@ -64,6 +66,7 @@ private:
     std::unique_ptr<wxImageList> m_lamps;
     wxTimer m_buildTimer;
     RealtimeChannels m_channels;
+    CommStatusCoalescer m_pending;  // filled on the MQTT thread
     bool m_listBuilt = false;
     bool m_registered = false;
 

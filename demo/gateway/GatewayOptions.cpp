@@ -12,6 +12,9 @@ const char* const kGatewayUsage =
     "  --heartbeat-ms N   every channel's state published again (10000)\n"
     "  --duration-s N     stop after N seconds (0: run until SIGINT/SIGTERM)\n"
     "  --seed N           random seed (0: from the clock)\n"
+    "  --rate N           N CommStatus messages per second in all (up to 100000), flipping\n"
+    "                     --flapping PERCENT of the channels (10); no random flaps then\n"
+    "  --state-file PATH  at the end, each channel's last state (\"<id> <0|1>\" lines)\n"
     "Defaults come from QUORVEL_MQTT_HOST/PORT/USER/PASSWORD and\n"
     "QUORVEL_DB_HOST/PORT/USER/PASSWORD (source .run/services.env).\n";
 
@@ -105,6 +108,12 @@ bool parseGatewayOptions(int argc, char** argv, GatewayOptions& o, bool& help, s
             ok = toInt(value, o.heartbeatMs) && o.heartbeatMs > 0;
         } else if (arg == "--duration-s") {
             ok = toInt(value, o.durationS);
+        } else if (arg == "--rate") {
+            ok = toInt(value, o.ratePerSecond) && o.ratePerSecond <= 100000;
+        } else if (arg == "--flapping") {
+            ok = toInt(value, o.flappingPercent) && o.flappingPercent >= 1 && o.flappingPercent <= 100;
+        } else if (arg == "--state-file") {
+            o.stateFile = value;
         } else if (arg == "--seed") {
             int seed = 0;
             ok = toInt(value, seed);

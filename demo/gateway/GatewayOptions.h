@@ -20,6 +20,13 @@ struct GatewayOptions {
     int heartbeatMs = 10000;    // every channel's state published again
     int durationS = 0;          // 0: until SIGINT/SIGTERM
     unsigned seed = 0;          // 0: from the clock
+    // Site-scale stream: with a rate, `flappingPercent` of the channels flip
+    // state at `ratePerSecond` CommStatus messages per second in total (the
+    // random flaps and heartbeats above are then off); the last state of
+    // every channel is written to `stateFile` when the run ends.
+    int ratePerSecond = 0;      // 0: the normal demo behaviour
+    int flappingPercent = 10;
+    std::string stateFile;
 };
 
 // Parses argv over the environment's defaults. False (with a message in
