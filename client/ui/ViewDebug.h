@@ -57,6 +57,8 @@ public:
     // Receive text as GBK bytes, bounded (DebugTerminal.h).
     const std::string& GetReceiveBytes() const { return m_receive.text(); }
     bool IsLayoutReady() const { return m_layoutReady; }
+    // Transfer data dropped because the view was behind (the queue was full).
+    std::size_t GetDroppedTransData() const { return m_incoming.dropped(); }
 
     // Fixed texts of the message line.
     static wxString UnknownProtocolText();
