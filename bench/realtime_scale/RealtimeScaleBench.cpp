@@ -114,6 +114,7 @@ int main(int argc, char** argv) {
     std::string db = "quor_site", user = "admin", password = "admin123";
     int rate = 1000, seconds = 60;
     bool flood = false;
+    std::string screenshot;  // a PNG of the screen once the lamps are placed
     std::pair<long, long> floodBig{5, 200}, floodSmall{100000, 64};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -127,6 +128,7 @@ int main(int argc, char** argv) {
         else if (a == "--rate") rate = std::atoi(value());
         else if (a == "--seconds") seconds = std::atoi(value());
         else if (a == "--flood") flood = true;
+        else if (a == "--screenshot") screenshot = value();
         else if (a == "--flood-big") floodBig = parsePair(value());
         else if (a == "--flood-small") floodSmall = parsePair(value());
         else {
@@ -181,6 +183,11 @@ int main(int argc, char** argv) {
         std::printf("RSS after start-up: %ld kB (%ld kB before the login)\n", LoopProbe::rssKb(), rssBefore);
         std::fflush(stdout);
 
+        if (!screenshot.empty()) {
+            runUntil([] { return false; }, 500);
+            if (std::system(("import -window root " + screenshot).c_str()) != 0)
+                std::fprintf(stderr, "realtime_scale: no screenshot\n");
+        }
         if (!runUntil([&] { return client->isConnected(); }, 30000)) throw std::runtime_error("broker not reached");
         runUntil([] { return false; }, 1000);  // subscriptions settle
 

@@ -49,6 +49,9 @@ void GatewaySimulator::runRateStream(const std::atomic<bool>& stopFlag) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    // Publishing only queues: give the queue time to drain before the state
+    // file claims what the clients saw last.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
     writeStateFile();
     std::printf("gateway: %lld state messages sent\n", flapper.sent());
     std::fflush(stdout);
