@@ -10,8 +10,12 @@ namespace {
 // picture 4 px in from the top, the label at the bottom with 2 px to spare.
 constexpr int kIconPad = 8;      // around the picture
 constexpr int kLabelPad = 4;     // added to the label's extent
+// Placed as the list control of the first version placed them: the same
+// distance from the left and top edges, the same spacing of short names.
 constexpr int kMargin = 4;       // between the area's edge and the cells
-constexpr int kGap = 6;          // between cells
+constexpr int kTopExtra = 6;     // more room above the first row
+constexpr int kLabelDrop = 6;    // the label this much further below its lamp
+constexpr int kGap = 18;         // between cells
 constexpr int kScrollStep = 20;  // pixels per scroll unit
 }  // namespace
 
@@ -69,7 +73,7 @@ void CLampGrid::SetItemLamp(int index, int lamp) {
 wxRect CLampGrid::GetItemRect(int index) const {
     if (index < 0 || index >= static_cast<int>(m_layout.cells.size())) return {};
     const auto& c = m_layout.cells[static_cast<std::size_t>(index)];
-    return {c.x, c.y, c.width, c.height};
+    return {c.x, c.y + kTopExtra, c.width, c.height};
 }
 
 wxRect CLampGrid::CellOnScreen(int index) const {
@@ -85,12 +89,12 @@ void CLampGrid::LayOut() {
     const wxSize icon = m_lamps[0].IsOk() ? m_lamps[0].GetSize() : wxSize(0, 0);
     const int labelHeight = m_textHeight + kLabelPad;
     // As high as the spacing plus the label, and never less than picture and label.
-    m_cellHeight = std::max(m_spacing + labelHeight, icon.y + kIconPad + labelHeight + 4);
+    m_cellHeight = std::max(m_spacing + labelHeight, icon.y + kIconPad + labelHeight + 4) + kLabelDrop;
     std::vector<int> widths(m_items.size());
     for (std::size_t i = 0; i < m_items.size(); ++i)
         widths[i] = std::max({m_spacing, m_textWidths[i] + kLabelPad, icon.x + kIconPad});
     m_layout = quorvel::ui::layOutLamps(widths, m_cellHeight, width, kMargin, kGap);
-    SetVirtualSize(width, m_layout.totalHeight);
+    SetVirtualSize(width, m_layout.totalHeight + kTopExtra);
 }
 
 void CLampGrid::OnSize(wxSizeEvent& event) {
@@ -110,7 +114,7 @@ void CLampGrid::OnPaint(wxPaintEvent&) {
     dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
 
     // Only the rows in sight are drawn.
-    const wxPoint top = CalcUnscrolledPosition(wxPoint(0, 0));
+    const wxPoint top = CalcUnscrolledPosition(wxPoint(0, -kTopExtra));
     const int bottom = top.y + GetClientSize().y;
     const wxSize icon = m_lamps[0].IsOk() ? m_lamps[0].GetSize() : wxSize(0, 0);
     const int labelHeight = m_textHeight + kLabelPad;
@@ -121,7 +125,8 @@ void CLampGrid::OnPaint(wxPaintEvent&) {
         const std::size_t end = row + 1 < m_layout.rowFirst.size() ? static_cast<std::size_t>(m_layout.rowFirst[row + 1])
                                                                    : m_items.size();
         for (std::size_t i = first; i < end; ++i) {
-            const auto& c = m_layout.cells[i];
+            quorvel::ui::CellRect c = m_layout.cells[i];
+            c.y += kTopExtra;
             const Item& item = m_items[i];
             const wxBitmap& lamp = m_lamps[item.lamp == 1 ? 1 : 0];
             if (lamp.IsOk()) dc.DrawBitmap(lamp, c.x + (c.width - icon.x) / 2, c.y + kIconPad / 2, true);
