@@ -284,9 +284,21 @@ TEST_F(RealtimeViewTest, ManyLampsWrapIntoRowsAndABurstLeavesEachChannelsLastSta
     EXPECT_GT(grid->GetVirtualSize().y, grid->GetClientSize().y) << "the rest is reached by scrolling down";
     for (int i = 2; i < grid->GetItemCount(); ++i) ASSERT_EQ(view->GetItemLamp(i), R) << "unrelieved faults are red";
 
-    std::mt19937 random(11);
     std::vector<int> last(kChannels, 0);
     auto pub = servicesPublisher();
+    // Subscriptions take effect in order: once the last channel's message
+    // shows, every channel's does.
+    const std::string lastTopic = "s" + std::to_string(kChannels - 1) + ";gws" + std::to_string(kChannels - 1) +
+                                  "/CommStatus";
+    bool live = false;
+    for (int i = 0; i < 50 && !live; ++i) {
+        pub.publish(lastTopic, "1");
+        live = pumpUntil([&] { return view->GetItemLamp(view->GetChannels().itemsOf("s" + std::to_string(kChannels - 1))[0]) == G; }, 200);
+    }
+    ASSERT_TRUE(live) << "the last channel's subscription never delivered";
+    last[kChannels - 1] = 1;
+
+    std::mt19937 random(11);
     for (int round = 0; round < 6; ++round) {
         for (int c = 0; c < kChannels; ++c) {
             const int channel = static_cast<int>(random() % kChannels);
@@ -295,14 +307,16 @@ TEST_F(RealtimeViewTest, ManyLampsWrapIntoRowsAndABurstLeavesEachChannelsLastSta
                                     std::to_string(last[static_cast<std::size_t>(channel)])));
         }
     }
-    auto expected = [&] {
-        std::vector<int> out = {R, G};  // the seed's d1 (fault) and d2
-        for (int c = 0; c < kChannels; ++c) {
-            const int lamp = last[static_cast<std::size_t>(c)] ? G : R;
-            out.push_back(lamp);
-            out.push_back(lamp);
-        }
-        return out;
-    }();
-    EXPECT_TRUE(pumpUntil([&] { return lamps() == expected; }, 15000)) << "lamps never reached the last states";
+    // Icons are in the order the user's devices come; each shows its channel.
+    std::vector<int> expected;
+    for (const auto& item : view->GetChannels().items()) {
+        if (item.channelId == "7") expected.push_back(R);       // the seed's d1, with a fault
+        else if (item.channelId == "8") expected.push_back(G);  // the seed's d2
+        else expected.push_back(last[static_cast<std::size_t>(std::stoi(item.channelId.substr(1)))] ? G : R);
+    }
+    const bool reached = pumpUntil([&] { return lamps() == expected; }, 15000);
+    int differ = 0;
+    const std::vector<int> shown = lamps();
+    for (std::size_t i = 0; i < shown.size(); ++i) differ += shown[i] != expected[i];
+    EXPECT_TRUE(reached) << differ << " of " << shown.size() << " lamps differ from their channel's last state";
 }
