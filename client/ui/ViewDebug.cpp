@@ -40,6 +40,7 @@ wxBEGIN_EVENT_TABLE(CViewDebug, CViewBase)
     EVT_BUTTON(CViewDebug::kClearReceiveId, CViewDebug::OnClearReceive)
     EVT_CHOICE(CViewDebug::kDeviceListId, CViewDebug::OnDeviceChanged)
     EVT_THREAD(CViewDebug::kTransDataMessage, CViewDebug::OnTransData)
+    EVT_TIMER(CViewDebug::kShowTimerId, CViewDebug::OnShowTimer)
     EVT_SIZE(CViewDebug::OnSize)
 wxEND_EVENT_TABLE()
 // clang-format on
@@ -48,7 +49,9 @@ wxString CViewDebug::UnknownProtocolText() { return wxString(L"通道的协议�
 wxString CViewDebug::SendFailedText() { return wxString(L"发送失败：MQTT服务器未连接"); }
 
 CViewDebug::CViewDebug(wxWindow* parent, wxWindowID id, const ViewContext& context)
-    : CViewBase(parent, id, context), m_incoming(intake::kDebugQueueMessages, intake::kDebugQueueBytes) {
+    : CViewBase(parent, id, context),
+      m_incoming(intake::kDebugQueueMessages, intake::kDebugQueueBytes),
+      m_showTimer(this, kShowTimerId) {
     CreateControls();
 }
 
@@ -77,7 +80,7 @@ void CViewDebug::CreateControls() {
     m_clearReceiveButton = new CMeterButton(this, kClearReceiveId, wxString(L"清空"), wxPoint(kEdge + 80, 238),
                                             wxSize(kButtonWidth, kButtonHeight));
     m_receiveEdit = new wxTextCtrl(this, kReceiveEditId, wxEmptyString, wxPoint(kEdge, 274), wxSize(600, 300),
-                                   wxTE_MULTILINE | wxTE_READONLY | wxVSCROLL);
+                                   wxTE_MULTILINE | wxTE_READONLY | wxVSCROLL | wxTE_DONTWRAP);
 }
 
 void CViewDebug::OnInitialUpdate() {
@@ -113,6 +116,8 @@ void CViewDebug::SelectChannelOfEntry(int entry) {
     const EMPassageway* channel = device ? EMPassageway::getById(device->passageway) : nullptr;
     if (channel == m_channel) return;  // same channel: the conversation goes on
     m_receive.clear();
+    m_showPending.clear();
+    m_showAll = false;
     m_receiveEdit->ChangeValue(wxEmptyString);
     m_sendEdit->ChangeValue(wxEmptyString);
     m_channel = channel;
@@ -144,6 +149,8 @@ void CViewDebug::OnClearSend(wxCommandEvent&) { m_sendEdit->ChangeValue(wxEmptyS
 
 void CViewDebug::OnClearReceive(wxCommandEvent&) {
     m_receive.clear();
+    m_showPending.clear();  // nothing received before the clearing shows up later
+    m_showAll = false;
     m_receiveEdit->ChangeValue(wxEmptyString);
 }
 
@@ -162,6 +169,32 @@ void CViewDebug::OnTransData(wxThreadEvent&) {
     bool more = false;
     for (const auto& body : m_incoming.take(kTransDataSliceBytes, more)) ShowTransData(*body);
     if (more) wxQueueEvent(this, new wxThreadEvent(wxEVT_THREAD, kTransDataMessage));
+    // The text control is brought up to date at most every kShowIntervalMs:
+    // under a flood that is one update for many messages.
+    if ((m_showAll || !m_showPending.empty()) && !m_showTimer.IsRunning()) {
+        const auto sinceLast = std::chrono::steady_clock::now() - m_lastShown;
+        const auto wait = std::chrono::milliseconds(kShowIntervalMs) - sinceLast;
+        if (wait <= std::chrono::milliseconds(0))
+            ShowReceived();
+        else
+            m_showTimer.StartOnce(static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()));
+    }
+}
+
+void CViewDebug::OnShowTimer(wxTimerEvent&) { ShowReceived(); }
+
+void CViewDebug::ShowReceived() {
+    if (!m_showAll && m_showPending.empty()) return;
+    // Only the receive area changes: whatever is being typed in the send
+    // area stays as it is, caret included.
+    if (m_showAll)
+        m_receiveEdit->ChangeValue(gbkToUi(m_receive.text()));
+    else
+        m_receiveEdit->AppendText(gbkToUi(m_showPending));
+    m_showAll = false;
+    m_showPending.clear();
+    m_receiveEdit->ShowPosition(m_receiveEdit->GetLastPosition());
+    m_lastShown = std::chrono::steady_clock::now();
 }
 
 void CViewDebug::ShowTransData(const MsgBody& body) {
@@ -169,15 +202,12 @@ void CViewDebug::ShowTransData(const MsgBody& body) {
     if (!quorvel::ui::isTransupOf(body.topic, m_channel->communication)) return;
     const auto appended = m_receive.append(std::string_view(reinterpret_cast<const char*>(body.payload),
                                                             static_cast<std::size_t>(body.payloadLength)));
-    // Only the receive area changes: whatever is being typed in the send
-    // area stays as it is, caret included.
-    if (appended.trimmed)
-        m_receiveEdit->ChangeValue(gbkToUi(m_receive.text()));
-    else if (!appended.complete.empty())
-        m_receiveEdit->AppendText(gbkToUi(appended.complete));
-    else
-        return;
-    m_receiveEdit->ShowPosition(m_receiveEdit->GetLastPosition());
+    if (appended.trimmed) {
+        m_showAll = true;  // the whole (bounded) text goes in again
+        m_showPending.clear();
+    } else if (!m_showAll) {
+        m_showPending += appended.complete;
+    }
 }
 
 void CViewDebug::ShowStatus(const wxString& text) {

@@ -5,12 +5,14 @@
 // receive area. Received data reaches the view from the MQTT thread only as
 // queued events (through ViewRegistry).
 
+#include <chrono>
 #include <memory>
 #include <string>
 
 #include <wx/choice.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 
 #include "mqtt/BoundedMsgQueue.h"
 #include "mqtt/ViewRegistry.h"
@@ -32,6 +34,8 @@ public:
     static constexpr wxWindowID kReceiveEditId = 1010;
     static constexpr wxWindowID kClearReceiveId = 1008;
     static constexpr int kTransDataMessage = 0x401;  // WM_USER + 1
+    static constexpr int kShowTimerId = 1;
+    static constexpr int kShowIntervalMs = 200;  // least time between two updates of the receive area
 
     // The main frame creates it as: new CViewDebug(frame, id, context).
     // parent: the main frame; id: child-window id chosen by the frame;
@@ -79,6 +83,8 @@ private:
     void OnDeviceChanged(wxCommandEvent& event);
     void OnTransData(wxThreadEvent& event);
     void ShowTransData(const MsgBody& body);
+    void ShowReceived();
+    void OnShowTimer(wxTimerEvent& event);
     void OnSize(wxSizeEvent& event);
 
     CDevicePicker* m_deviceList = nullptr;
@@ -94,6 +100,12 @@ private:
     bool m_layoutReady = false;
     bool m_registered = false;
     BoundedMsgQueue m_incoming;  // filled on the MQTT thread
+    // Received text not in the receive area yet: appended bytes, or the
+    // whole text when old text was dropped.
+    std::string m_showPending;
+    bool m_showAll = false;
+    wxTimer m_showTimer;
+    std::chrono::steady_clock::time_point m_lastShown{};
 
     wxDECLARE_EVENT_TABLE();
 };
