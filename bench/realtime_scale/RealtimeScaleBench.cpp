@@ -38,6 +38,7 @@
 #include "LoopProbe.h"
 #include "db/ConnectionPool.h"
 #include "db/EMPassageway.h"
+#include "db/EMRealDataCommunication.h"
 #include "db/EMUser.h"
 #include "db/LoginLogic.h"
 #include "mqtt/ChannelSubscriptions.h"
@@ -220,14 +221,20 @@ int main(int argc, char** argv) {
             std::string id;
             int state = 0;
             while (in >> id >> state) last[id] = state;
-            int wrong = 0, checked = 0;
+            int wrong = 0, checked = 0, recordWrong = 0, noRecord = 0;
             const auto& items = realtime->GetChannels().items();
             for (std::size_t i = 0; i < items.size(); ++i) {
                 auto it = last.find(items[i].channelId);
                 if (it == last.end()) continue;
                 ++checked;
                 const int expected = it->second == 0 ? CViewRealtime::kRedLamp : CViewRealtime::kGreenLamp;
-                if (realtime->GetItemLamp(static_cast<int>(i)) != expected) ++wrong;
+                if (realtime->GetItemLamp(static_cast<int>(i)) != expected) {
+                    ++wrong;
+                    // Which side lost it: the fault record (the handler) or the lamp (the view)?
+                    const EMRealDataCommunication* record = EMRealDataCommunication::findCached(items[i].channelId);
+                    if (!record) ++noRecord;
+                    else if (record->relieveFlag.load() != it->second) ++recordWrong;
+                }
             }
             std::string sent;
             std::ifstream log(gatewayLog);
@@ -236,7 +243,9 @@ int main(int argc, char** argv) {
                     sent += "  " + line + "\n";
             std::printf("stream: %d CommStatus/s for %d s through the broker\n%s", rate, seconds, sent.c_str());
             printDelays("stream", probe);
-            std::printf("lamps after the stream: %d of %d differ from the simulator's last state\n", wrong, checked);
+            std::printf("lamps after the stream: %d of %d differ from the simulator's last state (%d without a "
+                        "cached fault record, %d whose record holds another state)\n",
+                        wrong, checked, noRecord, recordWrong);
             std::printf("client CPU %.1f s over %.1f s (%.0f %% of one core), RSS peak %ld kB, now %ld kB\n", cpu, wall,
                         100.0 * cpu / wall, probe.peakRssKb(), LoopProbe::rssKb());
             std::fflush(stdout);

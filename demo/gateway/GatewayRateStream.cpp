@@ -11,18 +11,31 @@
 
 #include <cstdio>
 #include <fstream>
+#include <set>
+#include <string>
+#include <vector>
 #include <thread>
 
 void GatewaySimulator::runRateStream(const std::atomic<bool>& stopFlag) {
     auto now = Clock::now();
     const auto end = options_.durationS > 0 ? now + std::chrono::seconds(options_.durationS) : Clock::time_point::max();
 
-    execute("relieve faults", [&](soci::session& sql) {
+    // Every channel starts online. Only the channels that had an open fault
+    // are announced: the others are shown online already, and thousands of
+    // messages for channels without a fault row would each cost a client a
+    // database lookup before the stream even starts.
+    std::vector<std::string> wereOffline;
+    execute("open faults", [&](soci::session& sql) {
+        wereOffline.clear();
+        soci::rowset<std::string> rows =
+            (sql.prepare << "select distinct device from em_real_data_communication where relieve_flag=0");
+        for (const std::string& device : rows) wereOffline.push_back(device);
         sql << "update em_real_data_communication set relieve_flag=1 where relieve_flag=0";
     });
+    const std::set<std::string> announce(wereOffline.begin(), wereOffline.end());
     for (Channel& c : channels_) {
         c.online = true;
-        publishState(c);
+        if (announce.count(c.id)) publishState(c);
     }
     RateFlapper flapper(channels_.size(), options_.flappingPercent, options_.ratePerSecond, random_(), Clock::now());
     for (std::size_t index : flapper.flapping()) {
