@@ -232,7 +232,7 @@ int main(int argc, char** argv) {
                     ++wrong;
                     // Which side lost it: the fault record (the handler) or the lamp (the view)?
                     const EMRealDataCommunication* record = EMRealDataCommunication::findCached(items[i].channelId);
-                    if (!record) ++noRecord;
+                    if (!record && ++noRecord <= 8) std::printf("  no record: channel %s (last state %d)\n", items[i].channelId.c_str(), it->second);
                     else if (record->relieveFlag.load() != it->second) ++recordWrong;
                 }
             }

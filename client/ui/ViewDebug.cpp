@@ -169,16 +169,21 @@ void CViewDebug::OnTransData(wxThreadEvent&) {
     bool more = false;
     for (const auto& body : m_incoming.take(kTransDataSliceBytes, more)) ShowTransData(*body);
     if (more) wxQueueEvent(this, new wxThreadEvent(wxEVT_THREAD, kTransDataMessage));
-    // The text control is brought up to date at most every kShowIntervalMs:
-    // under a flood that is one update for many messages.
-    if ((m_showAll || !m_showPending.empty()) && !m_showTimer.IsRunning()) {
-        const auto sinceLast = std::chrono::steady_clock::now() - m_lastShown;
-        const auto wait = std::chrono::milliseconds(kShowIntervalMs) - sinceLast;
-        if (wait <= std::chrono::milliseconds(0))
-            ShowReceived();
-        else
-            m_showTimer.StartOnce(static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()));
+    if (!m_showAll && m_showPending.empty()) return;
+    if (!more) {
+        // Caught up: the receive area shows everything now.
+        m_showTimer.Stop();
+        ShowReceived();
+        return;
     }
+    // Behind (a flood): the text control is brought up to date at most every
+    // kShowIntervalMs, one update for many messages.
+    if (m_showTimer.IsRunning()) return;
+    const auto wait = std::chrono::milliseconds(kShowIntervalMs) - (std::chrono::steady_clock::now() - m_lastShown);
+    if (wait <= std::chrono::milliseconds(0))
+        ShowReceived();
+    else
+        m_showTimer.StartOnce(static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()));
 }
 
 void CViewDebug::OnShowTimer(wxTimerEvent&) { ShowReceived(); }

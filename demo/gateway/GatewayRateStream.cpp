@@ -38,6 +38,9 @@ void GatewaySimulator::runRateStream(const std::atomic<bool>& stopFlag) {
         if (announce.count(c.id)) publishState(c);
     }
     RateFlapper flapper(channels_.size(), options_.flappingPercent, options_.ratePerSecond, random_(), Clock::now());
+    // The seed fixes which channels flap; the fault ids must differ from
+    // those of earlier runs with the same seed, which stay in the table.
+    random_.seed(static_cast<unsigned>(Clock::now().time_since_epoch().count()) ^ random_());
     for (std::size_t index : flapper.flapping()) {
         Channel& c = channels_[index];
         const std::string id = newFaultId();
