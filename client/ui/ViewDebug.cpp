@@ -118,6 +118,7 @@ void CViewDebug::SelectChannelOfEntry(int entry) {
     m_receive.clear();
     m_showPending.clear();
     m_showAll = false;
+    m_shownBytes = 0;
     m_receiveEdit->ChangeValue(wxEmptyString);
     m_sendEdit->ChangeValue(wxEmptyString);
     m_channel = channel;
@@ -151,6 +152,7 @@ void CViewDebug::OnClearReceive(wxCommandEvent&) {
     m_receive.clear();
     m_showPending.clear();  // nothing received before the clearing shows up later
     m_showAll = false;
+    m_shownBytes = 0;
     m_receiveEdit->ChangeValue(wxEmptyString);
 }
 
@@ -192,10 +194,17 @@ void CViewDebug::ShowReceived() {
     if (!m_showAll && m_showPending.empty()) return;
     // Only the receive area changes: whatever is being typed in the send
     // area stays as it is, caret included.
-    if (m_showAll)
-        m_receiveEdit->ChangeValue(gbkToUi(m_receive.text()));
-    else
+    if (m_showAll || m_shownBytes + m_showPending.size() > kShownBytes) {
+        // The newest part only: the text control lays out a long line anew
+        // on every change, which for a mebibyte holds the UI thread for a
+        // second (the whole bounded text stays in GetReceiveBytes()).
+        const std::string_view newest = quorvel::ui::newestCharacters(m_receive.text(), kShownBytes);
+        m_receiveEdit->ChangeValue(gbkToUi(std::string(newest)));
+        m_shownBytes = newest.size();
+    } else {
         m_receiveEdit->AppendText(gbkToUi(m_showPending));
+        m_shownBytes += m_showPending.size();
+    }
     m_showAll = false;
     m_showPending.clear();
     m_receiveEdit->ShowPosition(m_receiveEdit->GetLastPosition());

@@ -36,6 +36,8 @@ public:
     static constexpr int kTransDataMessage = 0x401;  // WM_USER + 1
     static constexpr int kShowTimerId = 1;
     static constexpr int kShowIntervalMs = 200;  // least time between two updates of the receive area
+    // The receive area shows the newest this many bytes of the received text.
+    static constexpr std::size_t kShownBytes = 64 * 1024;
 
     // The main frame creates it as: new CViewDebug(frame, id, context).
     // parent: the main frame; id: child-window id chosen by the frame;
@@ -58,7 +60,8 @@ public:
     CMeterButton* GetClearReceiveButton() const { return m_clearReceiveButton; }
     // The view's own message line (send refused or failed).
     wxString GetStatusMessage() const { return m_status->GetLabel(); }
-    // Receive text as GBK bytes, bounded (DebugTerminal.h).
+    // Receive text as GBK bytes, bounded (DebugTerminal.h); the receive area
+    // shows the newest kShownBytes of it.
     const std::string& GetReceiveBytes() const { return m_receive.text(); }
     bool IsLayoutReady() const { return m_layoutReady; }
     // Transfer data dropped because the view was behind (the queue was full).
@@ -104,6 +107,7 @@ private:
     // whole text when old text was dropped.
     std::string m_showPending;
     bool m_showAll = false;
+    std::size_t m_shownBytes = 0;  // GBK bytes in the receive area
     wxTimer m_showTimer;
     std::chrono::steady_clock::time_point m_lastShown{};
 
