@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <unordered_set>
 
 #include "db/ConnectionPool.h"
 #include "db/DbLog.h"
@@ -64,4 +65,58 @@ void EMRealDataCommunication::releaseAll()
 {
     std::lock_guard<std::mutex> lock(cacheMutex);
     cache.clear();
+}
+
+bool EMRealDataCommunication::cacheUnrelieved(const std::vector<std::string>& keys)
+{
+    std::unordered_set<std::string> wanted;
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        for (const std::string& key : keys)
+            if (!cache.count(key))
+                wanted.insert(key);
+    }
+    if (wanted.empty())
+        return true;
+    const std::string query = "select * from .em_real_data_communication where relieve_flag=0 ";
+    try {
+        soci::session sql(g_connectionPool);
+        dbLogInfo("cacheunrelieved %s", query);
+        std::vector<std::unique_ptr<EMRealDataCommunication>> found;
+        runWithReconnect(sql, [&] {
+            found.clear();
+            soci::rowset<soci::row> rows = (sql.prepare << query);
+            for (const soci::row& row : rows) {
+                std::string device = rowfields::text(row, "device");
+                while (!device.empty() && device.back() == ' ')
+                    device.pop_back();  // as the one-key query, which ignores trailing blanks
+                if (!wanted.count(device))
+                    continue;
+                auto record = std::make_unique<EMRealDataCommunication>();
+                record->id = rowfields::text(row, "id");
+                record->device = device;
+                record->type = rowfields::text(row, "type");
+                record->beforeStatus = static_cast<std::uint8_t>(rowfields::integer(row, "before_status"));
+                record->relieveFlag = static_cast<std::uint8_t>(rowfields::integer(row, "relieve_flag"));
+                record->handlerFlag = static_cast<std::uint8_t>(rowfields::integer(row, "handler_flag"));
+                found.push_back(std::move(record));
+            }
+        });
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        for (auto& record : found) {
+            const std::string key = record->device;
+            cache.try_emplace(key, std::move(record));  // the first row of a key wins, as one by one
+        }
+        return true;
+    } catch (const std::exception& e) {
+        dbLogError("error cacheunrelieved %s", e.what());
+        return false;
+    }
+}
+
+EMRealDataCommunication* EMRealDataCommunication::findCached(const std::string& deviceKey)
+{
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    auto it = cache.find(deviceKey);
+    return it == cache.end() ? nullptr : it->second.get();
 }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct EMRealDataCommunication {
     std::string id;
@@ -21,6 +22,14 @@ struct EMRealDataCommunication {
     // (logged). Safe to call from any thread; the returned record lives until
     // releaseAll.
     static EMRealDataCommunication* getByDeviceId(const std::string& deviceKey);
+
+    // Caches, in one query, the first unrelieved row of each of `keys` that
+    // is not cached yet (as getByDeviceId would, key by key). For a view that
+    // needs the state of thousands of channels at once. False on a database
+    // failure (logged); keys without a row stay uncached.
+    static bool cacheUnrelieved(const std::vector<std::string>& keys);
+    // The cached record of the key, without asking the database.
+    static EMRealDataCommunication* findCached(const std::string& deviceKey);
 
     // Forgets every cached record (tests; the program keeps them to the end).
     static void releaseAll();

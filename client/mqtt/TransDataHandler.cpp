@@ -2,6 +2,7 @@
 
 #include "db/EMRealDataCommunication.h"
 #include "mqtt/DebugTrace.h"
+#include "mqtt/IntakeLimits.h"
 #include "mqtt/TopicPieces.h"
 
 #include <cstring>
@@ -34,6 +35,9 @@ int TransDataHandler::onMessage(const char* topic, int topicLength, const unsign
         return 0;
 
     case TopicRoute::Kind::TransUp:
+        if (payloadLength > intake::kMaxTransUpPayload) {
+            return 0;  // more than the debug view would ever keep: not copied
+        }
         if (registry_.isRegistered(ViewId::Debug)) {
             registry_.post(ViewId::Debug, kMsgTransData,
                            std::make_unique<MsgBody>(topicText.data(), static_cast<int>(topicText.size()), payload, payloadLength));
@@ -41,6 +45,9 @@ int TransDataHandler::onMessage(const char* topic, int topicLength, const unsign
         return 0;
 
     case TopicRoute::Kind::CommStatus: {
+        if (payloadLength > intake::kMaxCommStatusPayload) {
+            return 0;  // not a state message: no lookup, no copy
+        }
         if (debugTraceEnabled()) {
             std::string line = "topic=" + std::string(topicText) + " msg: ";
             if (payload != nullptr) {

@@ -7,8 +7,9 @@
 //                           of the payload's first byte; copy posted to
 //                           ViewId::Realtime as kMsgCommStatus (only when P has
 //                           a fault record)
-// Everything else is dropped. Runs on the MQTT client's thread; never touches
-// a window.
+// Everything else is dropped, and so is a message whose payload is larger
+// than its kind allows (IntakeLimits.h). Runs on the MQTT client's thread;
+// never touches a window.
 #pragma once
 
 #include "mqtt/ViewRegistry.h"

@@ -32,6 +32,11 @@ std::size_t boundaryAtOrAfter(std::string_view bytes, std::size_t from) {
 
 }  // namespace
 
+std::string_view newestCharacters(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) return text;
+    return text.substr(boundaryAtOrAfter(text, text.size() - limit));
+}
+
 std::string sendBytesOf(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 8);

@@ -22,6 +22,10 @@ std::string transdownTopic(std::string_view protocolName, std::string_view commu
 // split the way the message handler splits topics.
 bool isTransupOf(std::string_view topic, std::string_view communication);
 
+// The newest part of `text` (GBK bytes) of at most `limit` bytes, starting on
+// a character boundary.
+std::string_view newestCharacters(std::string_view text, std::size_t limit);
+
 // The receive area's text as GBK bytes, at most `limit` bytes: when an
 // append goes beyond it, the oldest text is dropped (down to three quarters
 // of the limit, so trimming is rare) at a character boundary. A GBK lead byte

@@ -43,9 +43,11 @@ wxString CViewDataModify::UpdateFailedText(const wxString& itemName) {
 CViewDataModify::CViewDataModify(wxWindow* parent, wxWindowID id, const ViewContext& context)
     : CViewBase(parent, id, context) {
     new wxStaticText(this, wxID_ANY, wxString(L"设备"), wxPoint(kEdge, 12));
-    m_deviceList = new wxChoice(this, kDeviceListId, wxPoint(kEdge + 40, 6), wxSize(200, -1));
+    m_deviceList = new CDevicePicker(this, kDeviceListId, wxPoint(kEdge + 40, 6), wxSize(200, -1));
     new wxStaticText(this, wxID_ANY, wxString(L"数据组"), wxPoint(kEdge + 270, 12));
     m_groupList = new wxChoice(this, kGroupListId, wxPoint(kEdge + 324, 6), wxSize(200, -1));
+    // Shown only for long device lists, where there is room right of the row.
+    m_deviceList->GetFilterBox()->SetSize(kEdge + 324 + 216, 6, 180, -1);
     m_itemList = new CLineColorListCtrl(this, kItemListId, wxPoint(kEdge, kListTop), wxSize(400, 300));
     m_hint = new wxStaticText(this, wxID_ANY, wxString(L"*鼠标双击数据项编辑"), wxPoint(kEdge, 350));
 }
@@ -55,12 +57,13 @@ CViewDataModify::~CViewDataModify() = default;
 void CViewDataModify::OnInitialUpdate() {
     CViewBase::OnInitialUpdate();
     ApplyViewColours();
-    m_deviceList->Clear();
     m_device = nullptr;
+    std::vector<CDevicePicker::Entry> entries;
     for (EMDevice* device : EMUserDevice::getDevicesByUser(GetContext().userId)) {
         if (!device) continue;
-        m_deviceList->Append(gbkToUi(device->name), static_cast<void*>(device));
+        entries.push_back({gbkToUi(device->name), static_cast<void*>(device)});
     }
+    m_deviceList->SetEntries(std::move(entries));
     if (m_deviceList->GetCount() > 0) {
         m_deviceList->SetSelection(0);
         m_device = static_cast<const EMDevice*>(m_deviceList->GetClientData(0));

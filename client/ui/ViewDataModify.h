@@ -11,6 +11,7 @@
 #include <wx/listctrl.h>
 #include <wx/stattext.h>
 
+#include "ui/DevicePicker.h"
 #include "ui/LineColorListCtrl.h"
 #include "ui/ViewBase.h"
 
@@ -62,7 +63,7 @@ private:
     void OnCharHook(wxKeyEvent& event);
     void OnSize(wxSizeEvent& event);
 
-    wxChoice* m_deviceList = nullptr;
+    CDevicePicker* m_deviceList = nullptr;
     wxChoice* m_groupList = nullptr;
     CLineColorListCtrl* m_itemList = nullptr;
     wxStaticText* m_hint = nullptr;

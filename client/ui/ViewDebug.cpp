@@ -6,6 +6,7 @@
 #include "db/EMPassageway.h"
 #include "db/EMProtocol.h"
 #include "db/EMUserDevice.h"
+#include "mqtt/IntakeLimits.h"
 #include "mqtt/MsgBody.h"
 #include "quillet/MqttClient.h"
 #include "ui/UiText.h"
@@ -17,7 +18,8 @@ extern MqttClient* g_mqttClient __attribute__((weak));
 
 namespace {
 
-using SharedBody = std::shared_ptr<MsgBody>;
+// Received data shown per turn of the event loop.
+constexpr std::size_t kTransDataSliceBytes = 256 * 1024;
 using quorvel::ui::gbkToUi;
 
 constexpr int kEdge = 20;             // left margin of every control
@@ -38,6 +40,7 @@ wxBEGIN_EVENT_TABLE(CViewDebug, CViewBase)
     EVT_BUTTON(CViewDebug::kClearReceiveId, CViewDebug::OnClearReceive)
     EVT_CHOICE(CViewDebug::kDeviceListId, CViewDebug::OnDeviceChanged)
     EVT_THREAD(CViewDebug::kTransDataMessage, CViewDebug::OnTransData)
+    EVT_TIMER(CViewDebug::kShowTimerId, CViewDebug::OnShowTimer)
     EVT_SIZE(CViewDebug::OnSize)
 wxEND_EVENT_TABLE()
 // clang-format on
@@ -46,7 +49,9 @@ wxString CViewDebug::UnknownProtocolText() { return wxString(L"通道的协议�
 wxString CViewDebug::SendFailedText() { return wxString(L"发送失败：MQTT服务器未连接"); }
 
 CViewDebug::CViewDebug(wxWindow* parent, wxWindowID id, const ViewContext& context)
-    : CViewBase(parent, id, context) {
+    : CViewBase(parent, id, context),
+      m_incoming(intake::kDebugQueueMessages, intake::kDebugQueueBytes),
+      m_showTimer(this, kShowTimerId) {
     CreateControls();
 }
 
@@ -57,7 +62,8 @@ CViewDebug::~CViewDebug() {
 
 void CViewDebug::CreateControls() {
     new wxStaticText(this, wxID_ANY, wxString(L"设备列表"), wxPoint(kEdge, 22));
-    m_deviceList = new wxChoice(this, kDeviceListId, wxPoint(kEdge + 80, 16), wxSize(220, -1));
+    m_deviceList = new CDevicePicker(this, kDeviceListId, wxPoint(kEdge + 80, 16), wxSize(220, -1));
+    m_deviceList->GetFilterBox()->SetSize(kEdge + 80 + 228, 16, 180, -1);
 
     new wxStaticText(this, wxID_ANY, wxString(L"发送区"), wxPoint(kEdge, 60));
     // Multi-line: Enter makes a line break (sent as CR LF).
@@ -74,7 +80,7 @@ void CViewDebug::CreateControls() {
     m_clearReceiveButton = new CMeterButton(this, kClearReceiveId, wxString(L"清空"), wxPoint(kEdge + 80, 238),
                                             wxSize(kButtonWidth, kButtonHeight));
     m_receiveEdit = new wxTextCtrl(this, kReceiveEditId, wxEmptyString, wxPoint(kEdge, 274), wxSize(600, 300),
-                                   wxTE_MULTILINE | wxTE_READONLY | wxVSCROLL);
+                                   wxTE_MULTILINE | wxTE_READONLY | wxVSCROLL | wxTE_DONTWRAP);
 }
 
 void CViewDebug::OnInitialUpdate() {
@@ -85,11 +91,12 @@ void CViewDebug::OnInitialUpdate() {
     // The receive area, being read-only, is coloured as a static text.
     ApplyViewColours();
 
-    m_deviceList->Clear();
+    std::vector<CDevicePicker::Entry> entries;
     for (EMDevice* device : EMUserDevice::getDevicesByUser(GetContext().userId)) {
         if (!device) continue;
-        m_deviceList->Append(gbkToUi(device->name), static_cast<void*>(device));
+        entries.push_back({gbkToUi(device->name), static_cast<void*>(device)});
     }
+    m_deviceList->SetEntries(std::move(entries));
     if (m_deviceList->GetCount() > 0) {
         m_deviceList->SetSelection(0);
         const auto* device = static_cast<const EMDevice*>(m_deviceList->GetClientData(0));
@@ -108,6 +115,9 @@ void CViewDebug::SelectChannelOfEntry(int entry) {
     const EMPassageway* channel = device ? EMPassageway::getById(device->passageway) : nullptr;
     if (channel == m_channel) return;  // same channel: the conversation goes on
     m_receive.clear();
+    m_showPending.clear();
+    m_showAll = false;
+    m_shownBytes = 0;
     m_receiveEdit->ChangeValue(wxEmptyString);
     m_sendEdit->ChangeValue(wxEmptyString);
     m_channel = channel;
@@ -139,35 +149,78 @@ void CViewDebug::OnClearSend(wxCommandEvent&) { m_sendEdit->ChangeValue(wxEmptyS
 
 void CViewDebug::OnClearReceive(wxCommandEvent&) {
     m_receive.clear();
+    m_showPending.clear();  // nothing received before the clearing shows up later
+    m_showAll = false;
+    m_shownBytes = 0;
     m_receiveEdit->ChangeValue(wxEmptyString);
 }
 
 void CViewDebug::receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) {
     if (message != kMsgTransData || !body) return;  // dropping the body frees it
-    auto* event = new wxThreadEvent(wxEVT_THREAD, kTransDataMessage);
-    // Owned by the queued event, so a message still queued when the view goes
-    // away is freed with it.
-    event->SetPayload(SharedBody(std::move(body)));
-    wxQueueEvent(this, event);
+    // Messages still queued when the view goes away are freed with the queue.
+    if (m_incoming.push(std::move(body)) == BoundedMsgQueue::Push::QueuedWake)
+        wxQueueEvent(this, new wxThreadEvent(wxEVT_THREAD, kTransDataMessage));
 }
 
 void CViewDebug::PostTransData(MsgBody* body) { receiveMsg(kMsgTransData, std::unique_ptr<MsgBody>(body)); }
 
-void CViewDebug::OnTransData(wxThreadEvent& event) {
-    const SharedBody body = event.GetPayload<SharedBody>();
-    if (!body || !body->topic || !m_channel) return;
-    if (!quorvel::ui::isTransupOf(body->topic, m_channel->communication)) return;
-    const auto appended = m_receive.append(std::string_view(reinterpret_cast<const char*>(body->payload),
-                                                            static_cast<std::size_t>(body->payloadLength)));
+void CViewDebug::OnTransData(wxThreadEvent&) {
+    // A slice at a time, so a flood leaves room for input and painting
+    // between slices.
+    bool more = false;
+    for (const auto& body : m_incoming.take(kTransDataSliceBytes, more)) ShowTransData(*body);
+    if (more) wxQueueEvent(this, new wxThreadEvent(wxEVT_THREAD, kTransDataMessage));
+    if (!m_showAll && m_showPending.empty()) return;
+    if (!more) {
+        // Caught up: the receive area shows everything now.
+        m_showTimer.Stop();
+        ShowReceived();
+        return;
+    }
+    // Behind (a flood): the text control is brought up to date at most every
+    // kShowIntervalMs, one update for many messages.
+    if (m_showTimer.IsRunning()) return;
+    const auto wait = std::chrono::milliseconds(kShowIntervalMs) - (std::chrono::steady_clock::now() - m_lastShown);
+    if (wait <= std::chrono::milliseconds(0))
+        ShowReceived();
+    else
+        m_showTimer.StartOnce(static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()));
+}
+
+void CViewDebug::OnShowTimer(wxTimerEvent&) { ShowReceived(); }
+
+void CViewDebug::ShowReceived() {
+    if (!m_showAll && m_showPending.empty()) return;
     // Only the receive area changes: whatever is being typed in the send
     // area stays as it is, caret included.
-    if (appended.trimmed)
-        m_receiveEdit->ChangeValue(gbkToUi(m_receive.text()));
-    else if (!appended.complete.empty())
-        m_receiveEdit->AppendText(gbkToUi(appended.complete));
-    else
-        return;
+    if (m_showAll || m_shownBytes + m_showPending.size() > kShownBytes) {
+        // The newest part only: the text control lays out a long line anew
+        // on every change, which for a mebibyte holds the UI thread for a
+        // second (the whole bounded text stays in GetReceiveBytes()).
+        const std::string_view newest = quorvel::ui::newestCharacters(m_receive.text(), kShownBytes);
+        m_receiveEdit->ChangeValue(gbkToUi(std::string(newest)));
+        m_shownBytes = newest.size();
+    } else {
+        m_receiveEdit->AppendText(gbkToUi(m_showPending));
+        m_shownBytes += m_showPending.size();
+    }
+    m_showAll = false;
+    m_showPending.clear();
     m_receiveEdit->ShowPosition(m_receiveEdit->GetLastPosition());
+    m_lastShown = std::chrono::steady_clock::now();
+}
+
+void CViewDebug::ShowTransData(const MsgBody& body) {
+    if (!body.topic || !m_channel) return;
+    if (!quorvel::ui::isTransupOf(body.topic, m_channel->communication)) return;
+    const auto appended = m_receive.append(std::string_view(reinterpret_cast<const char*>(body.payload),
+                                                            static_cast<std::size_t>(body.payloadLength)));
+    if (appended.trimmed) {
+        m_showAll = true;  // the whole (bounded) text goes in again
+        m_showPending.clear();
+    } else if (!m_showAll) {
+        m_showPending += appended.complete;
+    }
 }
 
 void CViewDebug::ShowStatus(const wxString& text) {

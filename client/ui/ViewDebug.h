@@ -5,15 +5,19 @@
 // receive area. Received data reaches the view from the MQTT thread only as
 // queued events (through ViewRegistry).
 
+#include <chrono>
 #include <memory>
 #include <string>
 
 #include <wx/choice.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 
+#include "mqtt/BoundedMsgQueue.h"
 #include "mqtt/ViewRegistry.h"
 #include "ui/DebugTerminal.h"
+#include "ui/DevicePicker.h"
 #include "ui/MeterButton.h"
 #include "ui/ViewBase.h"
 
@@ -30,6 +34,10 @@ public:
     static constexpr wxWindowID kReceiveEditId = 1010;
     static constexpr wxWindowID kClearReceiveId = 1008;
     static constexpr int kTransDataMessage = 0x401;  // WM_USER + 1
+    static constexpr int kShowTimerId = 1;
+    static constexpr int kShowIntervalMs = 200;  // least time between two updates of the receive area
+    // The receive area shows the newest this many bytes of the received text.
+    static constexpr std::size_t kShownBytes = 64 * 1024;
 
     // The main frame creates it as: new CViewDebug(frame, id, context).
     // parent: the main frame; id: child-window id chosen by the frame;
@@ -38,7 +46,8 @@ public:
     ~CViewDebug() override;
 
     // Thread-safe: queues a transfer-data message for the UI thread, which
-    // owns `body` from here on.
+    // owns `body` from here on. The queue is bounded (IntakeLimits.h): while
+    // the view is behind, data beyond it is dropped.
     void receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) override;
     void PostTransData(MsgBody* body);
 
@@ -51,9 +60,12 @@ public:
     CMeterButton* GetClearReceiveButton() const { return m_clearReceiveButton; }
     // The view's own message line (send refused or failed).
     wxString GetStatusMessage() const { return m_status->GetLabel(); }
-    // Receive text as GBK bytes, bounded (DebugTerminal.h).
+    // Receive text as GBK bytes, bounded (DebugTerminal.h); the receive area
+    // shows the newest kShownBytes of it.
     const std::string& GetReceiveBytes() const { return m_receive.text(); }
     bool IsLayoutReady() const { return m_layoutReady; }
+    // Transfer data dropped because the view was behind (the queue was full).
+    std::size_t GetDroppedTransData() const { return m_incoming.dropped(); }
 
     // Fixed texts of the message line.
     static wxString UnknownProtocolText();
@@ -73,9 +85,12 @@ private:
     void OnClearReceive(wxCommandEvent& event);
     void OnDeviceChanged(wxCommandEvent& event);
     void OnTransData(wxThreadEvent& event);
+    void ShowTransData(const MsgBody& body);
+    void ShowReceived();
+    void OnShowTimer(wxTimerEvent& event);
     void OnSize(wxSizeEvent& event);
 
-    wxChoice* m_deviceList = nullptr;
+    CDevicePicker* m_deviceList = nullptr;
     wxTextCtrl* m_sendEdit = nullptr;
     wxTextCtrl* m_receiveEdit = nullptr;
     CMeterButton* m_sendButton = nullptr;
@@ -87,6 +102,14 @@ private:
     quorvel::ui::ReceiveBuffer m_receive;
     bool m_layoutReady = false;
     bool m_registered = false;
+    BoundedMsgQueue m_incoming;  // filled on the MQTT thread
+    // Received text not in the receive area yet: appended bytes, or the
+    // whole text when old text was dropped.
+    std::string m_showPending;
+    bool m_showAll = false;
+    std::size_t m_shownBytes = 0;  // GBK bytes in the receive area
+    wxTimer m_showTimer;
+    std::chrono::steady_clock::time_point m_lastShown{};
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -127,8 +127,10 @@ void CViewQueryBase::BuildControls()
     const int gap = 6;
 
     m_topRow->Add(label("设备"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
-    m_devices = new wxChoice(this, IDC_DEVICE, wxDefaultPosition, wxSize(150, -1));
+    m_devices = new CDevicePicker(this, IDC_DEVICE, wxDefaultPosition, wxSize(150, -1));
     m_topRow->Add(m_devices, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 2 * gap);
+    // Hidden (taking no room) unless the user has many devices.
+    m_topRow->Add(m_devices->GetFilterBox(), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 2 * gap);
     m_topRow->Add(label("数据分类"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
     m_groups = new wxChoice(this, IDC_GROUP, wxDefaultPosition, wxSize(130, -1));
     m_topRow->Add(m_groups, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 2 * gap);
@@ -180,8 +182,10 @@ void CViewQueryBase::OnInitialUpdate()
     for (CMeterButton* b : {m_queryButton, m_tableButton, m_curveButton, m_exportButton})
         b->SetMeterColorScheme();
 
+    std::vector<CDevicePicker::Entry> entries;
     for (EMDevice* device : EMUserDevice::getDevicesByUser(GetContext().userId))
-        m_devices->Append(quorvel::ui::gbkToUi(device->name), device);
+        entries.push_back({quorvel::ui::gbkToUi(device->name), device});
+    m_devices->SetEntries(std::move(entries));
     if (m_devices->GetCount() > 0) {
         m_devices->SetSelection(0);
         FillGroupList();

@@ -16,6 +16,7 @@
 
 #include "db/EMDeviceData.h"
 #include "db/ResultStore.h"
+#include "ui/DevicePicker.h"
 #include "ui/ResultSeries.h"
 #include "ui/ViewBase.h"
 
@@ -133,7 +134,7 @@ private:
     void OnQueryDone(wxThreadEvent& event);
     void OnBusyTimer(wxTimerEvent& event);
 
-    wxChoice* m_devices = nullptr;
+    CDevicePicker* m_devices = nullptr;
     wxChoice* m_groups = nullptr;
     CTimePickerText* m_start = nullptr;
     CTimePickerText* m_end = nullptr;

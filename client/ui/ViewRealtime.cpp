@@ -1,5 +1,7 @@
 #include "ui/ViewRealtime.h"
 
+#include <map>
+
 #include <wx/bitmap.h>
 
 #include "db/EMDevice.h"
@@ -12,12 +14,6 @@
 #include "res/lamp_red.xpm"
 #include "ui/UiText.h"
 
-namespace {
-// Owned by the queued event; freed with the last copy of it, so a message
-// still queued when the view goes away is not leaked.
-using SharedBody = std::shared_ptr<MsgBody>;
-}  // namespace
-
 // clang-format off
 wxBEGIN_EVENT_TABLE(CViewRealtime, CViewBase)
     EVT_TIMER(CViewRealtime::kBuildTimerId, CViewRealtime::OnBuildTimer)
@@ -29,8 +25,7 @@ wxEND_EVENT_TABLE()
 CViewRealtime::CViewRealtime(wxWindow* parent, wxWindowID id, const ViewContext& context)
     : CViewBase(parent, id, context), m_buildTimer(this, kBuildTimerId) {
     // The one control of the form: an icon list filling the view.
-    m_list = new wxListCtrl(this, kListId, wxPoint(kEdge, kEdge), wxSize(200, 200),
-                            wxLC_ICON | wxLC_ALIGN_LEFT | wxBORDER_NONE);
+    m_list = new CLampGrid(this, kListId, wxPoint(kEdge, kEdge), wxSize(200, 200));
 }
 
 CViewRealtime::~CViewRealtime() {
@@ -41,6 +36,9 @@ CViewRealtime::~CViewRealtime() {
 
 void CViewRealtime::OnInitialUpdate() {
     CViewBase::OnInitialUpdate();
+    // The MQTT thread reads the channels while the view is registered.
+    if (m_registered) ViewRegistry::instance().unregisterView(ViewId::Realtime, this);
+    m_registered = false;
     m_channels.clear();
     for (const EMDevice* device : EMUserDevice::getDevicesByUser(GetContext().userId)) {
         if (!device) continue;
@@ -63,56 +61,59 @@ void CViewRealtime::BuildList() {
     m_list->SetBackgroundColour(GetViewColour());
     m_list->SetForegroundColour(*wxWHITE);
 
-    m_lamps = std::make_unique<wxImageList>(64, 64, true, 8);
-    m_lamps->Add(wxBitmap(lamp_green_xpm));  // kGreenLamp; white pixels are transparent
-    m_lamps->Add(wxBitmap(lamp_red_xpm));    // kRedLamp
-    m_list->SetImageList(m_lamps.get(), wxIMAGE_LIST_NORMAL);
-    m_list->SetItemSpacing(kIconSpacing);  // after the image list, which resets it
+    // kGreenLamp, kRedLamp; white pixels are transparent.
+    m_list->SetLampImages(wxBitmap(lamp_green_xpm), wxBitmap(lamp_red_xpm));
+    m_list->SetItemSpacing(kIconSpacing);
 
-    const auto& items = m_channels.items();
-    for (std::size_t i = 0; i < items.size(); ++i)
-        m_list->InsertItem(static_cast<long>(i), quorvel::ui::gbkToUi(items[i].name), kGreenLamp);
+    // Every channel's fault record in one query rather than one per channel;
+    // when that fails, channel by channel.
+    const bool cached = EMRealDataCommunication::cacheUnrelieved(m_channels.channelOrder());
+    std::map<std::string, int> lampOfChannel;
+    for (const std::string& channelId : m_channels.channelOrder()) lampOfChannel[channelId] = LampOf(channelId, cached);
+    std::vector<CLampGrid::Item> icons;
+    icons.reserve(m_channels.items().size());
+    for (const auto& item : m_channels.items())
+        icons.push_back({quorvel::ui::gbkToUi(item.name), lampOfChannel[item.channelId]});
+    m_list->SetItems(std::move(icons));
     m_listBuilt = true;
-    for (const std::string& channelId : m_channels.channelOrder()) RefreshChannel(channelId);
 }
 
-int CViewRealtime::LampOf(const std::string& channelId) {
-    const EMRealDataCommunication* record = EMRealDataCommunication::getByDeviceId(channelId);
+int CViewRealtime::LampOf(const std::string& channelId, bool cachedOnly) {
+    const EMRealDataCommunication* record = cachedOnly ? EMRealDataCommunication::findCached(channelId)
+                                                       : EMRealDataCommunication::getByDeviceId(channelId);
     const Lamp lamp = lampFor(record != nullptr, record ? record->relieveFlag.load() : 1);
     return lamp == Lamp::Red ? kRedLamp : kGreenLamp;
 }
 
-void CViewRealtime::RefreshChannel(const std::string& channelId) {
+void CViewRealtime::SetChannelLamp(const std::string& channelId, int image) {
     if (!m_listBuilt) return;  // the build reads every channel's state anyway
-    const int image = LampOf(channelId);
-    const auto& items = m_channels.items();
-    for (int index : m_channels.itemsOf(channelId)) {
-        const auto& item = items[static_cast<std::size_t>(index)];
-        m_list->SetItem(index, 0, quorvel::ui::gbkToUi(item.name), image);
-    }
+    for (int index : m_channels.itemsOf(channelId)) m_list->SetItemLamp(index, image);
 }
 
-int CViewRealtime::GetItemLamp(int index) const {
-    wxListItem item;
-    item.SetId(index);
-    item.SetMask(wxLIST_MASK_IMAGE);
-    return m_list->GetItem(item) ? item.GetImage() : -1;
-}
+int CViewRealtime::GetItemLamp(int index) const { return m_list->GetItemLamp(index); }
 
 void CViewRealtime::receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) {
-    if (message != kMsgCommStatus || !body) return;  // dropping the body frees it
-    auto* event = new wxThreadEvent(wxEVT_THREAD, kCommStatusMessage);
-    event->SetPayload(SharedBody(std::move(body)));
-    wxQueueEvent(this, event);
+    if (message != kMsgCommStatus || !body || !body->topic) return;  // dropping the body frees it
+    // m_channels is filled before the view registers and never changes
+    // afterwards, so reading it here, on the MQTT thread, is safe.
+    const std::string channelId = RealtimeChannels::channelOfTopic(std::string(body->topic, body->topicLength));
+    if (channelId.empty() || !m_channels.contains(channelId)) return;
+    const std::uint8_t state = body->payload ? (body->payload[0] & 1u) : 0;
+    if (m_pending.offer(channelId, state)) wxQueueEvent(this, new wxThreadEvent(wxEVT_THREAD, kCommStatusMessage));
 }
 
 void CViewRealtime::PostCommStatus(MsgBody* body) { receiveMsg(kMsgCommStatus, std::unique_ptr<MsgBody>(body)); }
 
-void CViewRealtime::OnCommStatus(wxThreadEvent& event) {
-    const SharedBody body = event.GetPayload<SharedBody>();
-    if (!body || !body->topic) return;
-    const std::string channelId = RealtimeChannels::channelOfTopic(std::string(body->topic));
-    if (!channelId.empty() && m_channels.contains(channelId)) RefreshChannel(channelId);
+void CViewRealtime::OnCommStatus(wxThreadEvent&) {
+    // Each channel once, however many messages came for it since the last
+    // batch. The handler posts only for a channel with a fault record, after
+    // storing the state in it, so the latest state is what the record holds:
+    // the lamp follows it without taking the record cache's lock, which the
+    // MQTT thread may hold through a database lookup.
+    for (const CommStatusCoalescer::Update& update : m_pending.take()) {
+        const Lamp lamp = lampFor(true, update.state);
+        SetChannelLamp(update.channelKey, lamp == Lamp::Red ? kRedLamp : kGreenLamp);
+    }
 }
 
 void CViewRealtime::OnSize(wxSizeEvent& event) {

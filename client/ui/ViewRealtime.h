@@ -6,11 +6,11 @@
 
 #include <memory>
 
-#include <wx/imaglist.h>
-#include <wx/listctrl.h>
 #include <wx/timer.h>
 
+#include "mqtt/CommStatusCoalescer.h"
 #include "mqtt/ViewRegistry.h"
+#include "ui/LampGrid.h"
 #include "ui/RealtimeChannels.h"
 #include "ui/ViewBase.h"
 
@@ -20,9 +20,8 @@ public:
     static constexpr wxWindowID kListId = 1001;
     static constexpr int kBuildTimerId = 1;
     static constexpr int kBuildDelayMs = 100;
-    // Width given to each icon. The list control puts the label at the
-    // bottom of a cell as high as it is wide, so a cell narrower than 128
-    // pixels keeps each name right under its lamp.
+    // Least width of each icon's cell; the label sits at the bottom of a cell
+    // this much higher than the label, right under its lamp.
     static constexpr int kIconSpacing = 84;
     static constexpr int kEdge = 20;  // list margin to the client area's top, right, bottom
     static constexpr int kGreenLamp = 0;
@@ -34,14 +33,15 @@ public:
     CViewRealtime(wxWindow* parent, wxWindowID id, const ViewContext& context);
     ~CViewRealtime() override;
 
-    // Thread-safe: queues a CommStatus message for the UI thread, which takes
-    // ownership of `body` and deletes it after use. The view registers itself
-    // (ViewId::Realtime) in its initial update, so the message handler reaches
-    // it through the registry (receiveMsg).
+    // Thread-safe: hands a CommStatus message to the UI thread. Only the
+    // channel's latest state is kept until the UI thread takes it (one entry
+    // per channel of the view, one wake per batch); `body` is freed here. The
+    // view registers itself (ViewId::Realtime) in its initial update, so the
+    // message handler reaches it through the registry (receiveMsg).
     void PostCommStatus(MsgBody* body);
     void receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) override;
 
-    wxListCtrl* GetList() const { return m_list; }
+    CLampGrid* GetList() const { return m_list; }
     const RealtimeChannels& GetChannels() const { return m_channels; }
     bool IsListBuilt() const { return m_listBuilt; }
     // kGreenLamp or kRedLamp shown by item `index`; -1 for no such item.
@@ -52,18 +52,21 @@ protected:
 
 private:
     void BuildList();
-    void RefreshChannel(const std::string& channelId);
-    static int LampOf(const std::string& channelId);
+    // Shows `image` on every icon of the channel.
+    void SetChannelLamp(const std::string& channelId, int image);
+    // The lamp of a channel from its fault record: the cached one only, or
+    // else looked up (and fetched when not cached).
+    static int LampOf(const std::string& channelId, bool cachedOnly);
     void PlaceList();
 
     void OnBuildTimer(wxTimerEvent& event);
     void OnCommStatus(wxThreadEvent& event);
     void OnSize(wxSizeEvent& event);
 
-    wxListCtrl* m_list = nullptr;
-    std::unique_ptr<wxImageList> m_lamps;
+    CLampGrid* m_list = nullptr;
     wxTimer m_buildTimer;
     RealtimeChannels m_channels;
+    CommStatusCoalescer m_pending;  // filled on the MQTT thread
     bool m_listBuilt = false;
     bool m_registered = false;
 

@@ -2,6 +2,7 @@
 //
 //   quorvel_datagen [--seed N] [--end "YYYY-MM-DD HH:MM:SS"] [--days N]
 //                   [--large] [--load [--db NAME]] [--data-tables]
+//                   [--devices N [--channels M]]
 //
 // Without --load the statements go to standard output (UTF-8; they start
 // with SET NAMES utf8mb4). --load sends them straight to the server named by
@@ -10,7 +11,10 @@
 // (one year of 1-minute rows, 8 items). --data-tables prints the CREATE
 // TABLE statements of every demo data table (the tail of demo/schema.sql).
 // The same seed and end time give the same output byte for byte; the end
-// defaults to now, so the latest rows are always recent.
+// defaults to now, so the latest rows are always recent. --devices N grows
+// the site to N devices on M channels (default N/2; the eight devices of the
+// normal site stay as they are): the added devices share one new data table
+// per kind of station, created with the site.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +26,7 @@
 #include <mysql.h>
 
 #include "DemoSite.h"
+#include "ScaleSite.h"
 #include "SqlOutput.h"
 
 namespace {
@@ -30,7 +35,8 @@ void usage()
 {
     std::fprintf(stderr,
                  "usage: quorvel_datagen [--seed N] [--end \"YYYY-MM-DD HH:MM:SS\"] [--days N]\n"
-                 "                       [--large] [--load [--db NAME]] [--data-tables]\n");
+                 "                       [--large] [--load [--db NAME]] [--data-tables]\n"
+                 "                       [--devices N [--channels M]]\n");
 }
 
 std::time_t parseEnd(const char* text)
@@ -83,6 +89,7 @@ int main(int argc, char** argv)
     long days = 90;
     bool large = false, load = false, dataTables = false;
     std::string db = "quor";
+    int devices = 0, channels = 0;
     try {
         for (int i = 1; i < argc; ++i) {
             std::string a = argv[i];
@@ -98,14 +105,31 @@ int main(int argc, char** argv)
             else if (a == "--load") load = true;
             else if (a == "--db") db = value();
             else if (a == "--data-tables") dataTables = true;
+            else if (a == "--devices") devices = std::atoi(value());
+            else if (a == "--channels") channels = std::atoi(value());
             else { usage(); return 2; }
         }
         (void)endGiven;
-        demo::Site site = demo::makeSite(seed);
+        if (devices < 0 || channels < 0 || (channels > 0 && devices == 0))
+            throw std::runtime_error("--channels needs --devices, both positive");
+        if (channels == 0)
+            channels = devices / 2;
+        const demo::ScaleSite scale = demo::makeScaleSite(seed, devices, channels);
+        const demo::Site& site = scale.site;
+        // Added devices write into one shared table per kind: once each.
+        auto sharesTable = [&](const demo::Group& g) {
+            for (const demo::Group& shared : scale.sharedTables)
+                if (shared.table == g.table)
+                    return true;
+            return false;
+        };
         demo::Group largeGroup = demo::makeLargeGroup(seed);
 
         if (dataTables) {
             for (const demo::Group& g : site.groups)
+                if (!sharesTable(g))
+                    std::printf("%s;\n\n", demo::dataTableDdl(g).c_str());
+            for (const demo::Group& g : scale.sharedTables)
                 std::printf("%s;\n\n", demo::dataTableDdl(g).c_str());
             std::printf("%s;\n", demo::dataTableDdl(largeGroup).c_str());
             return 0;
@@ -129,8 +153,15 @@ int main(int argc, char** argv)
             demo::writeMeasurements(largeGroup, seed, aligned, 525600, sink);
         } else {
             const std::time_t aligned = end - end % 300;
+            for (const demo::Group& g : scale.sharedTables) {
+                std::string ddl = demo::dataTableDdl(g);
+                sink("CREATE TABLE IF NOT EXISTS" + ddl.substr(std::string("CREATE TABLE").size()));
+            }
             demo::writeConfiguration(site, seed, sink);
             for (const demo::Group& g : site.groups)
+                if (!sharesTable(g))
+                    demo::writeMeasurements(g, seed, aligned, days * 288, sink);
+            for (const demo::Group& g : scale.sharedTables)
                 demo::writeMeasurements(g, seed, aligned, days * 288, sink);
         }
         sink("COMMIT");

@@ -16,6 +16,9 @@ const char* const kGatewayUsage =
     "  --site-seed N      seed the demo site was loaded with (20240501)\n"
     "  --backfill-days N  fill a gap in the measurements at most N days back (90)\n"
     "  --fast             write one 5-minute row per second instead of in real time\n"
+    "  --rate N           N CommStatus messages per second in all (up to 100000), flipping\n"
+    "                     --flapping PERCENT of the channels (10); no random flaps then\n"
+    "  --state-file PATH  at the end, each channel's last state (\"<id> <0|1>\" lines)\n"
     "Defaults come from QUORVEL_MQTT_HOST/PORT/USER/PASSWORD and\n"
     "QUORVEL_DB_HOST/PORT/USER/PASSWORD (source .run/services.env).\n";
 
@@ -113,6 +116,12 @@ bool parseGatewayOptions(int argc, char** argv, GatewayOptions& o, bool& help, s
             ok = toInt(value, o.heartbeatMs) && o.heartbeatMs > 0;
         } else if (arg == "--duration-s") {
             ok = toInt(value, o.durationS);
+        } else if (arg == "--rate") {
+            ok = toInt(value, o.ratePerSecond) && o.ratePerSecond <= 100000;
+        } else if (arg == "--flapping") {
+            ok = toInt(value, o.flappingPercent) && o.flappingPercent >= 1 && o.flappingPercent <= 100;
+        } else if (arg == "--state-file") {
+            o.stateFile = value;
         } else if (arg == "--seed") {
             int seed = 0;
             ok = toInt(value, seed);

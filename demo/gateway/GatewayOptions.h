@@ -27,6 +27,13 @@ struct GatewayOptions {
     std::uint64_t siteSeed = demo::kDefaultSeed;  // the seed the site was loaded with
     int backfillDays = 90;      // at most this far back when filling a gap
     bool fast = false;          // one 5-minute step per second instead of real time
+    // Site-scale stream: with a rate, `flappingPercent` of the channels flip
+    // state at `ratePerSecond` CommStatus messages per second in total (the
+    // random flaps and heartbeats above are then off); the last state of
+    // every channel is written to `stateFile` when the run ends.
+    int ratePerSecond = 0;      // 0: the normal demo behaviour
+    int flappingPercent = 10;
+    std::string stateFile;
 };
 
 // Parses argv over the environment's defaults. False (with a message in

@@ -133,6 +133,10 @@ void GatewaySimulator::bringOnline(Channel& channel) {
 }
 
 void GatewaySimulator::run(const std::atomic<bool>& stopFlag) {
+    if (options_.ratePerSecond > 0) {
+        runRateStream(stopFlag);
+        return;
+    }
     auto now = Clock::now();
     const auto end = options_.durationS > 0 ? now + std::chrono::seconds(options_.durationS) : Clock::time_point::max();
     // Start from a clean state: every channel online, old faults relieved.

@@ -42,6 +42,9 @@ private:
     };
 
     bool loadChannels();
+    // The site-scale stream (options_.ratePerSecond > 0), GatewayRateStream.cpp.
+    void runRateStream(const std::atomic<bool>& stopFlag);
+    void writeStateFile() const;
     void takeOffline(Channel& channel, Clock::time_point now);
     void bringOnline(Channel& channel);
     void publishState(const Channel& channel);

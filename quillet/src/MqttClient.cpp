@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -150,14 +151,9 @@ public:
             if (stopped_) {
                 return false;
             }
-            bool known = false;
-            for (const std::string& t : topics_) {
-                if (t == topic) {
-                    known = true;
-                    break;
-                }
-            }
-            if (!known) {
+            // A set beside the list: thousands of channels subscribe in
+            // linear time, not quadratic.
+            if (topicSet_.insert(topic).second) {
                 topics_.emplace_back(topic);
             }
             linkUp = connected_.load();
@@ -376,7 +372,8 @@ private:
     mosquitto* mosq_ = nullptr;
 
     std::mutex stateMutex_;  // topics_, started_, stopped_
-    std::vector<std::string> topics_;
+    std::vector<std::string> topics_;           // in the order first subscribed
+    std::unordered_set<std::string> topicSet_;  // the same topics, for the duplicate check
     bool started_ = false;
     bool stopped_ = false;
     std::condition_variable wakeup_;  // ends the wait between attempts

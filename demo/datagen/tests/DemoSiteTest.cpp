@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "DemoSite.h"
+#include "ScaleSite.h"
 #include "SqlOutput.h"
 
 namespace {
@@ -157,4 +158,55 @@ TEST(DemoSite, SchemaFileHoldsEveryDataTable)
     for (const auto& g : site.groups)
         EXPECT_NE(schema.str().find(demo::dataTableDdl(g) + ";"), std::string::npos) << g.table;
     EXPECT_NE(schema.str().find(demo::dataTableDdl(demo::makeLargeGroup(20240501)) + ";"), std::string::npos);
+}
+
+TEST(DemoSite, ScaleSiteOfFiveThousandDevicesOnTwentyFiveHundredChannels)
+{
+    const demo::ScaleSite scale = demo::makeScaleSite(1, 5000, 2500);
+    const demo::Site& site = scale.site;
+    ASSERT_EQ(site.devices.size(), 5000u);
+    ASSERT_EQ(site.channels.size(), 2500u);
+    std::set<std::string> channelIds, communications, deviceIds, names;
+    for (const auto& c : site.channels) {
+        EXPECT_TRUE(channelIds.insert(c.id).second) << c.id;
+        EXPECT_TRUE(communications.insert(c.communication).second) << c.communication;
+    }
+    std::map<std::string, int> perChannel;
+    for (const auto& d : site.devices) {
+        EXPECT_TRUE(deviceIds.insert(d.id).second) << d.id;
+        EXPECT_TRUE(names.insert(d.name).second) << d.name;
+        EXPECT_TRUE(channelIds.count(d.channel)) << d.id;
+        EXPECT_TRUE(hasGbkForm(d.name)) << d.name;
+        ++perChannel[d.channel];
+    }
+    EXPECT_EQ(perChannel.size(), 2500u) << "every channel in use";
+
+    // The normal site is untouched; every added device has one group on a
+    // shared table; the groups' items have ids of their own.
+    const demo::Site normal = demo::makeSite(1);
+    for (std::size_t i = 0; i < normal.devices.size(); ++i) EXPECT_EQ(site.devices[i].name, normal.devices[i].name);
+    EXPECT_EQ(scale.sharedTables.size(), 5u);
+    std::set<std::string> sharedNames, itemIds;
+    for (const auto& t : scale.sharedTables) sharedNames.insert(t.table);
+    std::map<std::string, int> groupsPerDevice;
+    for (const auto& g : site.groups) {
+        ++groupsPerDevice[g.device];
+        for (const auto& item : g.items) EXPECT_TRUE(itemIds.insert(item.id).second) << item.id;
+        if (g.device.size() > 5) {
+            EXPECT_TRUE(sharedNames.count(g.table)) << g.table;
+        }
+    }
+    EXPECT_EQ(groupsPerDevice.size(), 5000u);
+
+    std::map<std::string, std::size_t> seen;
+    for (const auto& u : site.users) {
+        for (const auto& d : u.devices) EXPECT_TRUE(deviceIds.count(d)) << u.login << " " << d;
+        seen[u.login] = u.devices.size();
+    }
+    EXPECT_EQ(seen["admin"], 5000u);
+    EXPECT_GT(seen["operator"], 5u);
+    EXPECT_LT(seen["operator"], 5000u);
+    EXPECT_EQ(seen["guest"], 0u);
+
+    EXPECT_EQ(demo::makeScaleSite(1, 8, 4).site.devices.size(), 8u) << "the small demo stays as it is";
 }

@@ -1,10 +1,13 @@
 // The gateway's replies and command line.
 #include "GatewayOptions.h"
 #include "GatewayReplies.h"
+#include "RateFlapper.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
+#include <set>
 
 TEST(GatewayReplies, AtCommandsGetOkOthersAnEcho) {
     EXPECT_EQ(gatewayReply("AT\r\n"), "OK\r\n");
@@ -66,5 +69,59 @@ TEST(GatewayOptions, CommandLineOverridesTheEnvironment) {
         EXPECT_FALSE(parseGatewayOptions(static_cast<int>(bad.size()), const_cast<char**>(bad.data()), b, help, error))
             << bad[1];
         EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(RateFlapper, ATenthOfTheChannelsTakeTurnsAtTheGivenRate) {
+    using Clock = RateFlapper::Clock;
+    const Clock::time_point t0{};
+    RateFlapper flapper(2500, 10, 1000, 42, t0);
+    ASSERT_EQ(flapper.flapping().size(), 250u);
+    std::set<std::size_t> distinct(flapper.flapping().begin(), flapper.flapping().end());
+    EXPECT_EQ(distinct.size(), 250u);
+    EXPECT_LT(*distinct.rbegin(), 2500u);
+    EXPECT_EQ(RateFlapper(2500, 10, 1000, 42, t0).flapping(), flapper.flapping()) << "same seed, same channels";
+
+    // 2.5 s at 1000/s in uneven steps: 2500 messages, every flapping channel
+    // exactly ten times, in turn.
+    std::map<std::size_t, int> turns;
+    std::size_t total = 0;
+    for (int ms : {1, 7, 250, 251, 999, 1500, 2499, 2500}) {
+        for (std::size_t c : flapper.due(t0 + std::chrono::milliseconds(ms))) {
+            ++turns[c];
+            ++total;
+        }
+    }
+    EXPECT_EQ(total, 2500u);
+    EXPECT_EQ(flapper.sent(), 2500);
+    ASSERT_EQ(turns.size(), 250u);
+    for (const auto& [channel, n] : turns) EXPECT_EQ(n, 10) << channel;
+
+    // A stall of ten seconds catches up by at most one second's worth.
+    EXPECT_EQ(flapper.due(t0 + std::chrono::milliseconds(12500)).size(), 1000u);
+    // A restart counts from the new start.
+    flapper.startAt(t0 + std::chrono::seconds(20));
+    EXPECT_TRUE(flapper.due(t0 + std::chrono::seconds(20)).empty());
+    EXPECT_EQ(flapper.due(t0 + std::chrono::milliseconds(20100)).size(), 100u);
+
+    EXPECT_EQ(RateFlapper(5, 10, 1000, 1, t0).flapping().size(), 1u) << "at least one channel flaps";
+    EXPECT_TRUE(RateFlapper(0, 10, 1000, 1, t0).due(t0 + std::chrono::seconds(1)).empty());
+}
+
+TEST(GatewayOptions, RateFlappingShareAndStateFile) {
+    const char* argv[] = {"gw", "--rate", "1000", "--flapping", "25", "--state-file", "/tmp/s.txt"};
+    GatewayOptions o;
+    bool help = false;
+    std::string error;
+    ASSERT_TRUE(parseGatewayOptions(7, const_cast<char**>(argv), o, help, error)) << error;
+    EXPECT_EQ(o.ratePerSecond, 1000);
+    EXPECT_EQ(o.flappingPercent, 25);
+    EXPECT_EQ(o.stateFile, "/tmp/s.txt");
+    GatewayOptions d;
+    EXPECT_EQ(d.ratePerSecond, 0) << "the normal demo stays the default";
+    for (std::vector<const char*> bad : {std::vector<const char*>{"gw", "--rate", "100001"},
+                                         {"gw", "--flapping", "0"}, {"gw", "--flapping", "101"}}) {
+        GatewayOptions b;
+        EXPECT_FALSE(parseGatewayOptions(3, const_cast<char**>(bad.data()), b, help, error)) << bad[1];
     }
 }

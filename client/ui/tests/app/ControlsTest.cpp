@@ -1,6 +1,8 @@
 // The custom controls drawn by us, checked on screen under Xvfb.
 #include <cstdlib>
 #include <map>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <wx/frame.h>
@@ -11,6 +13,7 @@
 #include <wx/textctrl.h>
 
 #include "WxTestSupport.h"
+#include "ui/DevicePicker.h"
 #include "ui/DlgBase.h"
 #include "ui/LineColorListCtrl.h"
 #include "ui/MeterButton.h"
@@ -247,3 +250,77 @@ TEST_F(ControlsTest, ViewColouringMakesStaticTextYellowAndEditsViewColoured) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<CDevicePicker::Entry> Devices(int n, std::vector<int>& data) {
+    data.resize(static_cast<std::size_t>(n));
+    std::vector<CDevicePicker::Entry> out;
+    for (int i = 0; i < n; ++i) {
+        data[static_cast<std::size_t>(i)] = i;
+        out.push_back({wxString::FromUTF8("站点" + std::to_string(1000 + i)), &data[static_cast<std::size_t>(i)]});
+    }
+    return out;
+}
+
+}  // namespace
+
+// A short device list is the plain drop-down of before; a long one gets a
+// filter box and shows the matching devices only, the chosen one staying
+// chosen while it matches.
+TEST_F(ControlsTest, DevicePickerFiltersLongListsAndKeepsTheChoiceWhileItMatches) {
+    auto* picker = new CDevicePicker(panel, 1000, wxPoint(20, 20), wxSize(200, -1));
+    int choices = 0;
+    void* chosen = nullptr;
+    picker->Bind(wxEVT_CHOICE, [&](wxCommandEvent& e) {
+        ++choices;
+        chosen = picker->GetClientData(static_cast<unsigned>(e.GetInt()));
+    });
+    std::vector<int> data;
+
+    picker->SetEntries(Devices(8, data));
+    EXPECT_FALSE(picker->IsFiltering());
+    EXPECT_FALSE(picker->GetFilterBox()->IsShown());
+    ASSERT_EQ(picker->GetCount(), 8u);
+    EXPECT_EQ(picker->GetString(7).utf8_string(), "站点1007");
+    EXPECT_EQ(picker->GetClientData(7), &data[7]);
+    EXPECT_EQ(picker->GetSelection(), wxNOT_FOUND);
+
+    picker->SetEntries(Devices(5000, data));
+    EXPECT_TRUE(picker->IsFiltering());
+    EXPECT_TRUE(picker->GetFilterBox()->IsShown());
+    EXPECT_EQ(picker->GetEntryCount(), 5000u);
+    EXPECT_EQ(picker->GetCount(), CDevicePicker::kMaxShown);
+    picker->SetSelection(3);  // 站点1003
+
+    // "100" matches 站点1000..1009 and 站点1100.., 站点2100..: the chosen one stays.
+    picker->GetFilterBox()->SetValue("100");
+    wxtest::Pump(20);
+    EXPECT_EQ(choices, 0);
+    ASSERT_NE(picker->GetSelection(), wxNOT_FOUND);
+    EXPECT_EQ(picker->GetClientData(static_cast<unsigned>(picker->GetSelection())), &data[3]);
+    for (unsigned i = 0; i < picker->GetCount(); ++i)
+        EXPECT_NE(picker->GetString(i).utf8_string().find("100"), std::string::npos);
+
+    // It no longer matches: the first match is chosen, as if picked.
+    picker->SetFilter("4321");
+    ASSERT_EQ(picker->GetCount(), 1u);
+    EXPECT_EQ(choices, 1);
+    EXPECT_EQ(chosen, &data[3321]);
+    EXPECT_EQ(picker->GetSelection(), 0);
+
+    // Nothing matches: the chosen device stays, alone.
+    picker->SetFilter("no such name");
+    ASSERT_EQ(picker->GetCount(), 1u);
+    EXPECT_EQ(picker->GetClientData(0), &data[3321]);
+    EXPECT_EQ(choices, 1);
+
+    // Typing on the drop-down itself goes to the filter box.
+    picker->SetFilter("");
+    wxKeyEvent key(wxEVT_CHAR);
+    key.m_uniChar = '7';
+    key.m_keyCode = '7';
+    key.SetEventObject(picker);
+    picker->GetEventHandler()->ProcessEvent(key);
+    EXPECT_EQ(picker->GetFilterBox()->GetValue(), "7");
+}

@@ -3,6 +3,7 @@
 // and CommStatus messages published to the broker as a gateway does.
 
 #include <algorithm>
+#include <random>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -231,3 +232,91 @@ TEST_F(RealtimeViewTest, ScreenshotOfTheMainWindowWithDemoData) {
 }
 
 }  // namespace
+
+namespace {
+
+// A site of many devices for u1: channels s0..s(n-1) with a fault row each,
+// two devices per channel.
+void addSite(TestDatabase& db, int channels) {
+    std::string passageways, devices, userDevices, faults;
+    for (int c = 0; c < channels; ++c) {
+        const std::string id = "s" + std::to_string(c);
+        passageways += (c ? "," : "") + std::string("('") + id + "','ch','1','gws" + std::to_string(c) + "')";
+        faults += (c ? "," : "") + std::string("('f") + id + "','" + id + "','comm',1,0,0)";
+        for (int k = 0; k < 2; ++k) {
+            const std::string dev = "sd" + std::to_string(2 * c + k);
+            devices += (devices.empty() ? "" : ",") + std::string("('") + dev + "','站点" + std::to_string(2 * c + k) +
+                       "','" + id + "')";
+            userDevices += (userDevices.empty() ? "" : ",") + std::string("('u") + dev + "','u1','" + dev + "')";
+        }
+    }
+    db.executeUtf8("insert into em_passageway (id, name, protocol, communication) values " + passageways);
+    db.executeUtf8("insert into em_device (id, name, passageway) values " + devices);
+    db.executeUtf8("insert into em_user_device (id, user, device) values " + userDevices);
+    db.executeUtf8("insert into em_real_data_communication (id, device, type, before_status, relieve_flag, "
+                   "handler_flag) values " + faults);
+}
+
+}  // namespace
+
+// Hundreds of lamps wrap into rows inside the view's width and scroll
+// vertically; a burst of state messages through the broker, several per
+// channel and in random order, leaves every lamp at its channel's last state.
+TEST_F(RealtimeViewTest, ManyLampsWrapIntoRowsAndABurstLeavesEachChannelsLastState) {
+    constexpr int kChannels = 300;
+    addSite(*db, kChannels);
+    start("u1", "r1");
+    CLampGrid* grid = view->GetList();
+    ASSERT_EQ(grid->GetItemCount(), 2 + 2 * kChannels);
+    const int width = grid->GetClientSize().x;
+    int rows = 0, lastTop = -1;
+    for (int i = 0; i < grid->GetItemCount(); ++i) {
+        const wxRect r = grid->GetItemRect(i);
+        ASSERT_GE(r.GetLeft(), 0) << i;
+        ASSERT_LE(r.GetRight(), width) << "icon " << i << " beyond the view's width " << width;
+        if (r.GetTop() != lastTop) {
+            ASSERT_GT(r.GetTop(), lastTop) << "rows go downwards";
+            lastTop = r.GetTop();
+            ++rows;
+        }
+    }
+    EXPECT_GT(rows, 5);
+    EXPECT_GT(grid->GetVirtualSize().y, grid->GetClientSize().y) << "the rest is reached by scrolling down";
+    for (int i = 2; i < grid->GetItemCount(); ++i) ASSERT_EQ(view->GetItemLamp(i), R) << "unrelieved faults are red";
+
+    std::vector<int> last(kChannels, 0);
+    auto pub = servicesPublisher();
+    // Subscriptions take effect in order: once the last channel's message
+    // shows, every channel's does.
+    const std::string lastTopic = "s" + std::to_string(kChannels - 1) + ";gws" + std::to_string(kChannels - 1) +
+                                  "/CommStatus";
+    bool live = false;
+    for (int i = 0; i < 50 && !live; ++i) {
+        pub.publish(lastTopic, "1");
+        live = pumpUntil([&] { return view->GetItemLamp(view->GetChannels().itemsOf("s" + std::to_string(kChannels - 1))[0]) == G; }, 200);
+    }
+    ASSERT_TRUE(live) << "the last channel's subscription never delivered";
+    last[kChannels - 1] = 1;
+
+    std::mt19937 random(11);
+    for (int round = 0; round < 6; ++round) {
+        for (int c = 0; c < kChannels; ++c) {
+            const int channel = static_cast<int>(random() % kChannels);
+            last[static_cast<std::size_t>(channel)] = static_cast<int>(random() & 1u);
+            ASSERT_TRUE(pub.publish("s" + std::to_string(channel) + ";gws" + std::to_string(channel) + "/CommStatus",
+                                    std::to_string(last[static_cast<std::size_t>(channel)])));
+        }
+    }
+    // Icons are in the order the user's devices come; each shows its channel.
+    std::vector<int> expected;
+    for (const auto& item : view->GetChannels().items()) {
+        if (item.channelId == "7") expected.push_back(R);       // the seed's d1, with a fault
+        else if (item.channelId == "8") expected.push_back(G);  // the seed's d2
+        else expected.push_back(last[static_cast<std::size_t>(std::stoi(item.channelId.substr(1)))] ? G : R);
+    }
+    const bool reached = pumpUntil([&] { return lamps() == expected; }, 15000);
+    int differ = 0;
+    const std::vector<int> shown = lamps();
+    for (std::size_t i = 0; i < shown.size(); ++i) differ += shown[i] != expected[i];
+    EXPECT_TRUE(reached) << differ << " of " << shown.size() << " lamps differ from their channel's last state";
+}

@@ -123,3 +123,13 @@ TEST(ItemColours, ComplementOfEachChannel) {
     EXPECT_EQ(colourOf(Rgb{1, 2, 3}), 0x030201);
     EXPECT_EQ(colourOf(rgbOf(0x00ABCDEF)), 0x00ABCDEF);
 }
+
+TEST(DebugTerminalShown, NewestPartStartsOnACharacterBoundary) {
+    // "a" + three GBK characters (two bytes each) + "b".
+    const std::string text = std::string("a") + "\xc4\xe3\xba\xc3\xca\xc0" + "b";
+    EXPECT_EQ(quorvel::ui::newestCharacters(text, 100), text);
+    EXPECT_EQ(quorvel::ui::newestCharacters(text, 5), std::string("\xba\xc3\xca\xc0") + "b");
+    // Cutting at 4 would split a character: the cut moves to the next boundary.
+    EXPECT_EQ(quorvel::ui::newestCharacters(text, 4), std::string("\xca\xc0") + "b");
+    EXPECT_EQ(quorvel::ui::newestCharacters(text, 0), "");
+}

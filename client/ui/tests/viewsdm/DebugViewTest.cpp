@@ -6,7 +6,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
 #include <memory>
 #include <string>
 
@@ -391,3 +396,72 @@ TEST_F(DebugViewTest, AreasFollowTheViewsRightAndBottomEdges) {
 }
 
 }  // namespace
+
+namespace {
+
+long residentKb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    return -1;
+}
+
+}  // namespace
+
+// A flood on the current channel's transup topic from another process while
+// the UI thread is busy: messages beyond the size cap are dropped by the
+// handler without a copy, and what the view cannot take yet waits in a
+// bounded queue, so the client's memory stays bounded. Afterwards the view
+// answers at once and shows new data again.
+TEST_F(DebugViewTest, TransupFloodWhileTheViewIsBusyKeepsMemoryBoundedAndTheViewAnswering) {
+    start();
+    waitChannelALive();
+    const std::string topic = commA + "/transup";
+    const std::string big = "/tmp/ui_debug_view_flood_" + std::to_string(getpid());
+    constexpr int kBigMb = 24, kBigCount = 2, kSmallKb = 64, kSmallCount = 3000;  // 48 MB, then 192 MB
+    const std::string args = "-h " + requireEnv("QUORVEL_MQTT_HOST") + " -p " + requireEnv("QUORVEL_MQTT_PORT") +
+                             " -u " + requireEnv("QUORVEL_MQTT_USER") + " -P " + requireEnv("QUORVEL_MQTT_PASSWORD") +
+                             " -t " + topic;
+    const std::string script = "head -c " + std::to_string(kBigMb) + "M /dev/zero | tr '\\0' x > " + big +
+                               " && for i in $(seq " + std::to_string(kBigCount) + "); do mosquitto_pub " + args +
+                               " -f " + big + "; done; rm -f " + big + "; L=$(head -c " +
+                               std::to_string(kSmallKb * 1024 - 1) + " /dev/zero | tr '\\0' y); yes \"$L\" | head -n " +
+                               std::to_string(kSmallCount) + " | mosquitto_pub " + args + " -l";
+
+    const long before = residentKb();
+    std::atomic<long> peak{before};
+    std::atomic<bool> sampling{true};
+    std::thread sampler([&] {
+        while (sampling) {
+            peak = std::max(peak.load(), residentKb());
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    // The UI thread does not pump while the flood runs: a view far behind.
+    const int rc = std::system(script.c_str());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the broker's tail reaches the client
+    sampling = false;
+    sampler.join();
+    ASSERT_EQ(rc, 0) << "publisher failed";
+
+    EXPECT_LT(peak - before, 96 * 1024) << "RSS grew from " << before << " kB to " << peak << " kB";
+    EXPECT_GT(view->GetDroppedTransData(), 0u) << "a busy view drops what does not fit, not the program";
+
+    // The window answers right away: the backlog is shown slice by slice.
+    const auto asked = std::chrono::steady_clock::now();
+    std::atomic<bool> answered{false};
+    wxTheApp->CallAfter([&] { answered = true; });
+    ASSERT_TRUE(pumpUntil([&] { return answered.load(); }, 5000));
+    const auto answerMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - asked).count();
+    EXPECT_LT(answerMs, 2000) << "the UI thread was held " << answerMs << " ms";
+    EXPECT_EQ(view->GetReceiveBytes().find('x'), std::string::npos) << "oversized messages are never shown";
+
+    auto pub = publisher();
+    pub.publish(topic, "AFTER-FLOOD");
+    ASSERT_TRUE(pumpUntil([&] {
+        const std::string& r = view->GetReceiveBytes();
+        return r.size() >= 11 && r.compare(r.size() - 11, 11, "AFTER-FLOOD") == 0;
+    }, 10000)) << "new data after the flood";
+    EXPECT_LE(view->GetReceiveBytes().size(), 1024u * 1024u);
+}
