@@ -52,6 +52,7 @@ void ConfigWorkParam::parseElement()
             readText(child, "user", dbUser);
             readText(child, "pwd", dbPassword);
             readText(child, "DBName", dbName);
+            readDbTimeouts(child, dbTimeouts);
         } else if (std::strcmp(child->getName(), "mqtt") == 0) {
             readText(child, "ip", mqttIp);
             readPort(child, mqttPort);
@@ -73,6 +74,7 @@ void ConfigWorkParam::buildElement()
     addText(db, "user", dbUser);
     addText(db, "pwd", dbPassword);
     addText(db, "DBName", dbName);
+    writeDbTimeouts(db, dbTimeouts);
     root->addElement(db);
 
     CElement* mqtt = CElement::createElement();

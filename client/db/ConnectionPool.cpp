@@ -5,6 +5,7 @@
 #include <exception>
 
 #include <soci/mysql/soci-mysql.h>
+#include <sys/socket.h>
 
 #include "db/EMDevice.h"
 #include "db/EMDeviceGroup.h"
@@ -22,6 +23,7 @@ soci::connection_pool g_connectionPool(kConnectionPoolSize);
 namespace {
 
 std::atomic<bool> poolOpen{false};
+std::atomic<bool> interrupted{false};
 
 // Debug traces go to the standard error stream (there is no debugger
 // output channel here).
@@ -57,11 +59,33 @@ bool isDatabaseOpen()
     return poolOpen;
 }
 
+bool databaseWorkInterrupted()
+{
+    return interrupted;
+}
+
+void interruptDatabaseWork()
+{
+    interrupted = true;
+    for (std::size_t i = 0; i < kConnectionPoolSize; ++i) {
+        auto* backend = dynamic_cast<soci::mysql_session_backend*>(g_connectionPool.at(i).get_backend());
+        if (backend == nullptr || backend->conn_ == nullptr)
+            continue;
+        // Shutting the socket down (not closing it) wakes a blocked read or
+        // write with an error; the descriptor stays valid until the session
+        // is closed, so nothing else can reuse it meanwhile.
+        const my_socket fd = mysql_get_socket(backend->conn_);
+        if (fd >= 0)
+            ::shutdown(fd, SHUT_RDWR);
+    }
+}
+
 bool openDatabase(const std::string& connectionString)
 {
     // A session left open by a half-successful earlier attempt would be
     // opened a second time; start from a closed pool instead.
     closeDatabase();
+    interrupted = false;
     try {
         for (std::size_t i = 0; i < kConnectionPoolSize; ++i)
             g_connectionPool.at(i).open(soci::mysql, connectionString);

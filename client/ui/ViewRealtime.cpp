@@ -6,6 +6,7 @@
 #include "db/EMPassageway.h"
 #include "db/EMRealDataCommunication.h"
 #include "db/EMUserDevice.h"
+#include "mqtt/FaultLookupWorker.h"
 #include "mqtt/MsgBody.h"
 #include "mqtt/ViewRegistry.h"
 #include "res/lamp_green.xpm"
@@ -77,7 +78,11 @@ void CViewRealtime::BuildList() {
 }
 
 int CViewRealtime::LampOf(const std::string& channelId) {
-    const EMRealDataCommunication* record = EMRealDataCommunication::getByDeviceId(channelId);
+    // Only the cache: the UI thread never waits on the database. A channel
+    // not cached yet is looked up by the worker, which posts a CommStatus
+    // for it when a fault row turns up; until then it shows no fault.
+    const EMRealDataCommunication* record = EMRealDataCommunication::findCached(channelId);
+    if (record == nullptr) FaultLookupWorker::instance().queueRefresh(channelId);
     const Lamp lamp = lampFor(record != nullptr, record ? record->relieveFlag.load() : 1);
     return lamp == Lamp::Red ? kRedLamp : kGreenLamp;
 }

@@ -2,6 +2,8 @@
 
 #include <mosquitto.h>
 
+#include "SocketBreak.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -22,6 +24,9 @@ constexpr int kLoopTimeoutMs = 500;
 constexpr std::chrono::seconds kConnectTimeout{10};
 using Clock = std::chrono::steady_clock;  // longest wait before the stop flag is seen
 constexpr int kDefaultPort = 1883;
+// How long stop() lets the network thread finish on its own before it
+// breaks the socket under it (a flood can keep the library reading).
+constexpr std::chrono::milliseconds kStopGrace{300};
 
 std::once_flag g_libInit;
 
@@ -147,6 +152,9 @@ public:
             }
             stopped_ = true;
         }
+        // Seen by the message callback before it takes the callback lock, so
+        // a flood cannot keep taking that lock ahead of us.
+        stopping_.store(true);
         wakeup_.notify_all();
         // First no more callbacks: taking the callback lock waits for a
         // running one, unless we are that callback.
@@ -160,6 +168,13 @@ public:
             mosquitto_disconnect(mosq_);
         }
         if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) {
+            std::unique_lock<std::mutex> lock(stateMutex_);
+            if (!wakeup_.wait_for(lock, kStopGrace, [this] { return loopEnded_; })) {
+                // Still inside the library with data arriving: make its reads
+                // fail so the loop returns and sees the stop request.
+                breakSocket(mosquitto_socket(mosq_));
+            }
+            lock.unlock();
             thread_.join();
         }
         connected_ = false;
@@ -204,6 +219,9 @@ private:
             delay = std::min(delay * 2, kReconnectDelayMax);
         }
         connected_ = false;
+        std::lock_guard<std::mutex> lock(stateMutex_);
+        loopEnded_ = true;
+        wakeup_.notify_all();
     }
 
     static void onConnect(mosquitto* mosq, void* obj, int rc) {
@@ -229,7 +247,7 @@ private:
 
     static void onMessage(mosquitto*, void* obj, const mosquitto_message* msg) {
         auto* self = static_cast<MqttClientImpl*>(obj);
-        if (msg == nullptr || msg->topic == nullptr || msg->payloadlen < 0) {
+        if (msg == nullptr || msg->topic == nullptr || msg->payloadlen < 0 || self->stopping_.load()) {
             return;
         }
         std::lock_guard<std::mutex> lock(self->callbackMutex_);
@@ -266,7 +284,9 @@ private:
     std::vector<std::string> topics_;
     bool started_ = false;
     bool stopped_ = false;
-    std::condition_variable wakeup_;  // ends the wait between attempts
+    std::condition_variable wakeup_;  // ends the wait between attempts; signals loopEnded_
+    bool loopEnded_ = false;          // the network loop has returned
+    std::atomic<bool> stopping_{false};
     std::thread thread_;
     bool sessionEstablished_ = false;  // network thread only
     std::atomic<bool> connected_{false};

@@ -1,39 +1,4 @@
 #pragma once
-// A loopback TCP relay in front of the real MariaDB server. It lets a test
-// make the server appear late (start() after a failed connect), vanish
-// under open connections (dropConnections(), as a restart does), or accept
-// fewer connections than asked for.
-#include <atomic>
-#include <mutex>
-#include <string>
-#include <thread>
-#include <vector>
-
-class TcpForwarder {
-public:
-    TcpForwarder(std::string targetHost, int targetPort);
-    ~TcpForwarder();
-
-    int port() const { return port_; }  // chosen at construction, free until start()
-    void start();                       // listen and relay
-    void stop();                        // stop listening, drop every connection
-    void dropConnections();             // close the relayed connections
-    // Connections accepted beyond the limit are closed at once (-1: none).
-    void setConnectionLimit(int limit) { limit_ = limit; }
-
-private:
-    void acceptLoop();
-    void relay(int client);
-
-    std::string targetHost_;
-    int targetPort_;
-    int port_ = 0;
-    int listenFd_ = -1;
-    std::atomic<bool> running_{false};
-    std::atomic<int> limit_{-1};
-    std::atomic<int> accepted_{0};
-    std::thread acceptThread_;
-    std::mutex mutex_;
-    std::vector<int> openFds_;
-    std::vector<std::thread> relays_;
-};
+// The relay lives in the shared test support; this name stays for the
+// database tests that include it directly.
+#include "quorvel_test/TcpForwarder.h"
