@@ -68,7 +68,10 @@ void interruptDatabaseWork()
 {
     interrupted = true;
     for (std::size_t i = 0; i < kConnectionPoolSize; ++i) {
-        auto* backend = dynamic_cast<soci::mysql_session_backend*>(g_connectionPool.at(i).get_backend());
+        soci::session& session = g_connectionPool.at(i);
+        // Every pool session is opened with the MySQL back end (soci does
+        // not export its type information, so no dynamic_cast).
+        auto* backend = static_cast<soci::mysql_session_backend*>(session.get_backend());
         if (backend == nullptr || backend->conn_ == nullptr)
             continue;
         // Shutting the socket down (not closing it) wakes a blocked read or

@@ -162,10 +162,11 @@ std::string EMDeviceData::buildStatisticsStatement(std::time_t start, std::time_
 namespace {
 
 // Runs the statement on a borrowed session and hands every row to onRow;
-// failures are logged once and end the rows.
+// failures are logged once, kept in `error` and end the rows.
 template <class OnColumns, class OnRow>
-void runQuery(const std::string& statement, OnColumns&& onColumns, OnRow&& onRow)
+void runQuery(const std::string& statement, std::string& error, OnColumns&& onColumns, OnRow&& onRow)
 {
+    error.clear();
     try {
         PooledSession lease;
         soci::session& sql = lease.get();
@@ -175,6 +176,7 @@ void runQuery(const std::string& statement, OnColumns&& onColumns, OnRow&& onRow
         while (const MysqlRow* row = result.next())
             onRow(*row);
     } catch (const std::exception& e) {
+        error = e.what();
         dbLogError(kErrorFormat, e.what());
     }
 }
@@ -193,7 +195,7 @@ DataRows EMDeviceData::queryHistory(std::time_t start, std::time_t end)
     std::size_t timeColumn = 0;
     std::vector<std::size_t> columns(items_.size());
     runQuery(
-        statement_,
+        statement_, lastError_,
         [&](const MysqlResultStream& result) {
             timeColumn = result.column("DataTime");
             for (std::size_t i = 0; i < items_.size(); ++i) {
@@ -254,7 +256,7 @@ DataRows EMDeviceData::queryStatistics(std::time_t start, std::time_t end, int m
     std::size_t year = 0, month = 0, day = 0, hour = 0;
     std::vector<std::size_t> columns(items_.size(), 0);
     runQuery(
-        statement_,
+        statement_, lastError_,
         [&](const MysqlResultStream& result) {
             year = result.column("year");
             month = result.column("month");

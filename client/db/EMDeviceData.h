@@ -41,6 +41,9 @@ public:
     const std::vector<EMDeviceGroupItem*>& items() const { return items_; }
     const std::string& table() const { return table_; }
     const std::string& statement() const { return statement_; }  // last built
+    // Why the last query failed (the database's or the pool's text); empty
+    // when it succeeded.
+    const std::string& lastError() const { return lastError_; }
 
     // "%Y-%m-%d %H:%M:%S" in local time; empty if the time cannot be converted.
     static std::string formatTime(std::time_t t);
@@ -54,4 +57,5 @@ private:
     std::vector<EMDeviceGroupItem*> items_;
     std::string table_;
     std::string statement_;
+    std::string lastError_;
 };

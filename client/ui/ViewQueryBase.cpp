@@ -1,6 +1,8 @@
 #include "ui/ViewQueryBase.h"
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 #include <wx/app.h>
 #include <wx/choice.h>
@@ -20,6 +22,7 @@
 #include "db/EMDeviceGroup.h"
 #include "db/EMDeviceGroupItem.h"
 #include "db/EMUserDevice.h"
+#include "db/ConnectionPool.h"
 #include "ui/MeterButton.h"
 #include "ui/ResultList.h"
 #include "ui/SheetExport.h"
@@ -58,7 +61,24 @@ struct CViewQueryBase::QueryOutcome {
     std::shared_ptr<const DataRows> rows;
     quorvel::ui::PlotFeed feed;
     double queryMs = 0;
+    std::string error;  // the database's failure, if any
 };
+
+// Shared by the view and its query thread: the view may go (at exit) while
+// a query still waits on a database that no longer answers.
+struct CViewQueryBase::WorkerLink {
+    std::mutex mutex;
+    std::condition_variable doneChanged;
+    wxEvtHandler* target = nullptr;  // cleared when the view goes
+    bool done = false;
+};
+
+namespace {
+// How long a view that goes away waits for its interrupted query.
+constexpr std::chrono::milliseconds kQueryEndPatience{1500};
+const char* const kBusyLine = "查询中…";
+const char* const kQueryFailedLine = "数据库查询失败！";
+}  // namespace
 
 wxBEGIN_EVENT_TABLE(CViewQueryBase, CViewBase)
     EVT_SIZE(CViewQueryBase::OnSize)
@@ -95,9 +115,30 @@ CViewQueryBase::CViewQueryBase(wxWindow* parent, wxWindowID id, const ViewContex
 
 CViewQueryBase::~CViewQueryBase()
 {
-    // A running query holds no pointer into the view; only its result is lost.
-    if (m_worker.joinable())
+    // A running query holds no pointer into the view; only its result is
+    // lost. One stuck on a database that stopped answering is interrupted
+    // (this happens at exit); if it still does not end, its thread is left
+    // to end on its own rather than holding the exit.
+    if (!m_worker.joinable())
+        return;
+    std::unique_lock<std::mutex> lock(m_workerLink->mutex);
+    m_workerLink->target = nullptr;
+    if (!m_workerLink->done) {
+        lock.unlock();
+        interruptDatabaseWork();
+        lock.lock();
+    }
+    const bool ended = m_workerLink->doneChanged.wait_for(lock, kQueryEndPatience, [&] { return m_workerLink->done; });
+    lock.unlock();
+    if (ended)
         m_worker.join();
+    else
+        m_worker.detach();
+}
+
+wxString CViewQueryBase::GetMessageLine() const
+{
+    return m_busyText->IsShown() ? m_busyText->GetLabel() : wxString();
 }
 
 void CViewQueryBase::BuildControls()
@@ -140,7 +181,7 @@ void CViewQueryBase::BuildControls()
     m_exportButton = button(IDC_EXPORT, "导出");
 
     m_busyGauge = new wxGauge(this, wxID_ANY, 100, wxDefaultPosition, wxSize(80, 12));
-    m_busyText = label("查询中…");
+    m_busyText = label(kBusyLine);
     m_topRow->Add(m_busyGauge, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, gap);
     m_topRow->Add(m_busyText, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, gap);
     m_busyGauge->Hide();
@@ -349,18 +390,26 @@ void CViewQueryBase::RunQuery()
         m_worker.join();
     SetBusy(true);
     QueryWork work = MakeQuery(kind);
-    wxEvtHandler* target = this;
-    m_worker = std::thread([target, work, data, start, end, kind, ticket] {
+    auto link = std::make_shared<WorkerLink>();
+    link->target = this;
+    m_workerLink = link;
+    m_worker = std::thread([link, work, data, start, end, kind, ticket] {
         const auto t0 = std::chrono::steady_clock::now();
         auto outcome = std::make_shared<QueryOutcome>();
         outcome->ticket = ticket;
         auto rows = std::make_shared<DataRows>(work(*data, start, end));
+        outcome->error = data->lastError();
         outcome->feed = quorvel::ui::buildPlotFeed(*rows, kind);
         outcome->rows = std::move(rows);
         outcome->queryMs = msBetween(t0, std::chrono::steady_clock::now());
-        auto* event = new wxThreadEvent(EVT_QUERY_DONE);
-        event->SetPayload(outcome);
-        wxQueueEvent(target, event);
+        std::lock_guard<std::mutex> lock(link->mutex);
+        if (link->target) {
+            auto* event = new wxThreadEvent(EVT_QUERY_DONE);
+            event->SetPayload(outcome);
+            wxQueueEvent(link->target, event);
+        }
+        link->done = true;
+        link->doneChanged.notify_all();
     });
 }
 
@@ -372,6 +421,14 @@ void CViewQueryBase::OnQueryDone(wxThreadEvent& event)
     auto outcome = event.GetPayload<std::shared_ptr<QueryOutcome>>();
     if (!outcome || outcome->ticket != m_queryTicket)
         return;  // the group changed meanwhile: these rows no longer fit the columns
+    if (!outcome->error.empty()) {
+        // Said in the view's own message line, not in a modal box: the
+        // operator may be watching another view.
+        m_busyText->SetLabel(utf8ToUi(kQueryFailedLine));
+        m_busyText->SetToolTip(wxString::FromUTF8(outcome->error));
+        m_busyText->Show();
+        Layout();
+    }
     ApplyOutcome(*outcome);
 }
 
@@ -400,6 +457,8 @@ void CViewQueryBase::ApplyOutcome(QueryOutcome& outcome)
 void CViewQueryBase::SetBusy(bool busy)
 {
     m_queryRunning = busy;
+    m_busyText->SetLabel(utf8ToUi(kBusyLine));
+    m_busyText->UnsetToolTip();
     m_queryButton->Enable(!busy);
     m_exportButton->Enable(!busy);
     m_busyGauge->Show(busy);
