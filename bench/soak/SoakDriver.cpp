@@ -166,6 +166,7 @@ private:
             tick_.Stop();
             rssEnd_ = rssKb();
             backlogEnd_ = FaultLookupWorker::instance().backlog();
+            lookups_ = FaultLookupWorker::instance().counts();
             frame_->Destroy();
             ExitMainLoop();
         }
@@ -220,6 +221,9 @@ private:
             if (view_->GetItemLamp(static_cast<int>(i)) != expected) ++mismatches;
         }
         lastMismatches_ = mismatches;
+        // A lamp set is converged only with the link up: before that, client
+        // and observer may agree merely because neither hears anything.
+        if (!client_->isConnected()) return;
         for (auto it = pending_.begin(); it != pending_.end();) {
             const double since = std::chrono::duration<double>(now - it->end).count();
             if (mismatches == 0) {
@@ -253,6 +257,8 @@ private:
         out << "  rss_kb start=" << rssStart_ << " after_1min=" << rss1min_.value_or(-1) << " end=" << rssEnd_ << "\n";
         out << "  event_loop_worst_delay_ms all=" << worstLoop_ << " after_warmup=" << worstLoopAfterWarmup_ << "\n";
         out << "  mismatched_lamps_at_end " << lastMismatches_ << ", lookup_backlog_at_end " << backlogEnd_ << "\n";
+        out << "  fault lookups: found " << lookups_.found << ", no row " << lookups_.none << ", failed " << lookups_.failed
+            << "\n";
         std::fputs(out.str().c_str(), stdout);
         if (!opt.report.empty()) std::ofstream(opt.report) << out.str();
     }
@@ -280,6 +286,7 @@ private:
     std::map<std::string, int> notConverged_;
     int lastMismatches_ = -1;
     long long truthMessages_ = 0;
+    FaultLookupWorker::Counts lookups_;
 };
 
 }  // namespace

@@ -19,6 +19,7 @@ struct FaultLookupWorker::Shared {
     std::map<std::string, Pending> pending;
     bool stopping = false;
     bool busy = false;  // a lookup is running
+    Counts counts;
 };
 
 FaultLookupWorker::FaultLookupWorker(ViewRegistry& registry) : shared_(std::make_shared<Shared>(registry)) {}
@@ -73,6 +74,11 @@ std::size_t FaultLookupWorker::backlog() const {
     return shared_->queue.size() + (shared_->busy ? 1 : 0);
 }
 
+FaultLookupWorker::Counts FaultLookupWorker::counts() const {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    return shared_->counts;
+}
+
 void FaultLookupWorker::stop(std::chrono::milliseconds patience) {
     std::unique_lock<std::mutex> lock(shared_->mutex);
     if (!thread_.joinable()) return;
@@ -111,6 +117,11 @@ void FaultLookupWorker::run(std::shared_ptr<Shared> shared) {
         lock.lock();
         shared->busy = false;
         shared->wake.notify_all();  // stop() may be waiting for this
+        if (record == nullptr) {
+            ++(outcome == EMRealDataCommunication::Fetch::Found  ? shared->counts.found
+               : outcome == EMRealDataCommunication::Fetch::None ? shared->counts.none
+                                                                  : shared->counts.failed);
+        }
         if (shared->stopping) break;
         auto it = shared->pending.find(key);
         if (outcome == EMRealDataCommunication::Fetch::Failed) {

@@ -58,6 +58,11 @@ public:
 
     // Lookups waiting or running (tests, soak figures).
     std::size_t backlog() const;
+    // Database lookups made since start: rows found, no row, failed.
+    struct Counts {
+        long long found = 0, none = 0, failed = 0;
+    };
+    Counts counts() const;
 
 private:
     struct Pending {
