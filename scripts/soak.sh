@@ -78,6 +78,7 @@ print("insert into em_user_device (id, user, device) values " +
       ",".join(f"('sud{i}',(select id from em_user where login_name='admin'),'sd{i}')" for i in range(n)) + ";")
 PY
 sql "$DB" <"$DIR/site.sql"
+echo "soak: $(date +%T) site of $CHANNELS channels loaded into $DB; broker on port $MQ_PORT"
 
 # ---- gateways: every channel flaps; every state again every 10 s ----
 "$TOOLS/quorvel_gateway" --mqtt "127.0.0.1:$MQ_PORT" --db-name "$DB" --period-ms 50 --down-ms 2000:8000 \
@@ -85,6 +86,7 @@ sql "$DB" <"$DIR/site.sql"
 GW_PID=$!
 
 # ---- the client under Xvfb ----
+echo "soak: $(date +%T) driver starts for $MINUTES minutes"
 export QUORVEL_MQTT_PORT=$MQ_PORT
 set +e
 xvfb-run -a -s "-screen 0 1280x1024x24" "$BUILD/bin/bench_soak" --minutes "$MINUTES" --user admin --db "$DB" \

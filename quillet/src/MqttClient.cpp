@@ -17,7 +17,11 @@
 
 namespace {
 
+// The client's keep-alive is 30 s: a broker that goes silent must show as
+// down within it. The library pings after one protocol interval of silence
+// and gives up one interval later, so the protocol interval is half of it.
 constexpr int kKeepAliveSeconds = 30;
+constexpr int kProtocolKeepAliveSeconds = kKeepAliveSeconds / 2;
 constexpr std::chrono::milliseconds kReconnectDelayMin{1000};
 constexpr std::chrono::milliseconds kReconnectDelayMax{8000};
 constexpr int kLoopTimeoutMs = 500;
@@ -195,7 +199,7 @@ private:
             // Non-blocking TCP connect, so stop() is never stuck behind an
             // unreachable host; the loop completes it.
             const auto attemptStart = Clock::now();
-            if (mosquitto_connect_async(mosq_, host_.c_str(), port_, kKeepAliveSeconds) == MOSQ_ERR_SUCCESS) {
+            if (mosquitto_connect_async(mosq_, host_.c_str(), port_, kProtocolKeepAliveSeconds) == MOSQ_ERR_SUCCESS) {
                 while (mosquitto_loop(mosq_, kLoopTimeoutMs, 1) == MOSQ_ERR_SUCCESS) {
                     if (stopRequested()) {
                         // Let the DISCONNECT that stop() queued go out.

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include <wx/statusbr.h>
 #include <wx/timer.h>
 
 #include "FrameTestSupport.h"
@@ -97,13 +98,15 @@ protected:
     // The pool through the relay with short time-outs, the program's MQTT
     // wiring for u1 (d1 on channel 7 with fault f1, d2 on channel 8 without
     // one) and the main frame.
-    void start() {
+    void start(const std::string& brokerAddress = {}) {
         const std::string connection = withSessionTimeouts(
             buildConnectionString("127.0.0.1", static_cast<std::uint16_t>(relay->port()), db->name(),
                                   requireEnv("QUORVEL_DB_USER"), requireEnv("QUORVEL_DB_PASSWORD")),
             {.connectSeconds = 3, .readSeconds = 8, .writeSeconds = 8});
         ASSERT_TRUE(openDatabase(connection));
-        const std::string address = requireEnv("QUORVEL_MQTT_HOST") + ":" + requireEnv("QUORVEL_MQTT_PORT");
+        const std::string address = brokerAddress.empty()
+                                        ? requireEnv("QUORVEL_MQTT_HOST") + ":" + requireEnv("QUORVEL_MQTT_PORT")
+                                        : brokerAddress;
         client = MqttClient::create(&handler, address.c_str());
         ASSERT_TRUE(client->connect(requireEnv("QUORVEL_MQTT_USER").c_str(), requireEnv("QUORVEL_MQTT_PASSWORD").c_str()));
         subscribeUserChannels(*client, "u1");
@@ -198,7 +201,11 @@ TEST_F(LiveWithoutDatabaseTest, BlackHoledDatabaseFreezesNothingAndLampsConverge
     EXPECT_LT(worstLoop, 500) << "the window kept repainting";
     EXPECT_TRUE(linkStayedUp) << "keep-alives kept the broker link up (broker drops after 1.5 keep-alives of silence)";
     EXPECT_TRUE(historySaidSo) << "the history view said the query failed";
+    frame->SwitchView(1);
+    pumpFor(300);
     frametest::screenshot("history_query_failed");
+    frame->SwitchView(0);
+    pumpFor(100);
     EXPECT_EQ(lamps()[1], G) << "channel 8's row is not known yet";
 
     relay->pass();
@@ -235,6 +242,38 @@ TEST_F(LiveWithoutDatabaseTest, ExitDuringAQueryOnASilentDatabaseTakesUnderTwoSe
     std::printf("exit during a query on a silent database took %ld ms\n", took);
     RecordProperty("exit_ms", static_cast<int>(took));
     EXPECT_LT(took, 2000);
+}
+
+// The broker goes silent: the status bar says so within the client's 30 s
+// keep-alive, and once it answers again the client reconnects and the
+// lamps follow again.
+TEST_F(LiveWithoutDatabaseTest, BlackHoledBrokerShowsAsDownWithinTheKeepAliveAndIsRejoined) {
+    TcpForwarder brokerRelay(requireEnv("QUORVEL_MQTT_HOST"), std::stoi(requireEnv("QUORVEL_MQTT_PORT")));
+    brokerRelay.start();
+    start("127.0.0.1:" + std::to_string(brokerRelay.port()));
+    wxStatusBar* bar = frame->GetStatusBar();
+    ASSERT_NE(bar, nullptr);
+    const wxString up = quorvel::ui::utf8ToUi("MQTT服务器：已连接");
+    const wxString down = quorvel::ui::utf8ToUi("MQTT服务器：未连接");
+    ASSERT_TRUE(pumpUntil([&] { return bar->GetStatusText(0) == up; }, 3000));
+    auto pub = publisher();
+
+    brokerRelay.blackHole();
+    const auto t0 = Clock::now();
+    ASSERT_TRUE(pub.publish("7;gw01/CommStatus", "1"));  // lost in the silence
+    const bool saidDown = pumpUntil([&] { return bar->GetStatusText(0) == down; }, 40000);
+    const long downMs = msSince(t0);
+    std::printf("silent broker shown as down after %ld ms\n", downMs);
+    RecordProperty("broker_down_shown_ms", static_cast<int>(downMs));
+    ASSERT_TRUE(saidDown);
+    EXPECT_LT(downMs, 30000 + 3000) << "within the 30 s keep-alive (plus the status bar's period)";
+    EXPECT_EQ(lamps(), (std::vector<int>{R, G})) << "nothing heard, nothing changed";
+
+    brokerRelay.pass();
+    ASSERT_TRUE(pumpUntil([&] { return bar->GetStatusText(0) == up; }, 20000)) << "reconnected";
+    pumpFor(500);  // resubscribed
+    ASSERT_TRUE(pub.publish("7;gw01/CommStatus", "1"));
+    EXPECT_TRUE(pumpUntil([&] { return lamps() == std::vector<int>{G, G}; }, 3000)) << "lamps follow again";
 }
 
 }  // namespace
