@@ -129,6 +129,7 @@ public:
     }
 
     int OnExit() override {
+        if (restartThread_.joinable()) restartThread_.join();  // it touches this object
         client_->stop();
         handler_.reset();
         delete client_;
@@ -178,11 +179,12 @@ private:
         if (brokerSlot > brokerSlots_ && !opt.brokerRestart.empty() && !restarting_) {
             brokerSlots_ = brokerSlot;
             restarting_ = true;
-            std::thread([this] {
+            if (restartThread_.joinable()) restartThread_.join();  // finished: restarting_ was clear
+            restartThread_ = std::thread([this] {
                 const int rc = std::system(opt.brokerRestart.c_str());
                 if (rc != 0) std::fprintf(stderr, "soak: broker restart command failed (%d)\n", rc);
                 restartDone_ = true;
-            }).detach();
+            });
         }
         if (restartDone_.exchange(false)) {
             restarting_ = false;
@@ -260,6 +262,7 @@ private:
         out << "  fault lookups: found " << lookups_.found << ", no row " << lookups_.none << ", failed " << lookups_.failed
             << "\n";
         std::fputs(out.str().c_str(), stdout);
+        std::fflush(stdout);
         if (!opt.report.empty()) std::ofstream(opt.report) << out.str();
     }
 
@@ -279,6 +282,7 @@ private:
     std::size_t backlogEnd_ = 0;
     int brokerSlots_ = 0, dbSlots_ = 0;
     std::atomic<bool> restarting_{false}, restartDone_{false};
+    std::thread restartThread_;
     std::optional<double> blackHoleEnds_;
     int brokerRestarts_ = 0, dbBlackHoles_ = 0, dbResets_ = 0;
     std::vector<Pending> pending_;
