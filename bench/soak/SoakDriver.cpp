@@ -34,6 +34,12 @@
 #include "app/Globals.h"
 #include "db/ConnectionPool.h"
 #include "db/EMDevice.h"
+#include "db/EMDeviceGroup.h"
+#include "db/EMDeviceGroupItem.h"
+#include "db/EMModule.h"
+#include "db/EMProtocol.h"
+#include "db/EMRole.h"
+#include "db/EMRoleModule.h"
 #include "db/EMPassageway.h"
 #include "db/EMRealDataCommunication.h"
 #include "db/EMUser.h"
@@ -135,6 +141,17 @@ public:
         delete client_;
         interruptDatabaseWork();
         FaultLookupWorker::instance().stop();
+        // The record caches, as the program's exit releases them.
+        EMDevice::releaseAll();
+        EMProtocol::releaseAll();
+        EMPassageway::releaseAll();
+        EMDeviceGroup::releaseAll();
+        EMDeviceGroupItem::releaseAll();
+        EMUserDevice::releaseAll();
+        EMUser::releaseAll();
+        EMRoleModule::releaseAll();
+        EMModule::releaseAll();
+        EMRole::releaseAll();
         EMRealDataCommunication::releaseAll();
         closeDatabase();
         truthMessages_ = truth_->messages();
