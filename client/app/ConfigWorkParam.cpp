@@ -53,6 +53,7 @@ void ConfigWorkParam::parseElement()
             readText(child, "pwd", dbPassword);
             readText(child, "DBName", dbName);
             readTlsParam(child, dbTls);
+            readDbTimeouts(child, dbTimeouts);
         } else if (std::strcmp(child->getName(), "mqtt") == 0) {
             readText(child, "ip", mqttIp);
             readPort(child, mqttPort);
@@ -76,6 +77,7 @@ void ConfigWorkParam::buildElement()
     addText(db, "pwd", dbPassword);
     addText(db, "DBName", dbName);
     addTlsParam(db, dbTls);
+    writeDbTimeouts(db, dbTimeouts);
     root->addElement(db);
 
     CElement* mqtt = CElement::createElement();

@@ -7,7 +7,18 @@
 #include "app/TlsParam.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+// Optional time-outs of the database sessions, attributes of <DB> in
+// seconds ("connectTimeout", "readTimeout", "writeTimeout"). An absent
+// attribute means the built-in default and is not written back, so files
+// without them stay as they were.
+struct DbTimeoutParams {
+    std::optional<int> connectSeconds;
+    std::optional<int> readSeconds;
+    std::optional<int> writeSeconds;
+};
 
 class ConfigWorkParam : public ConfigBase {
 public:
@@ -27,4 +38,13 @@ public:
     std::string mqttPassword = "qpzr739105";
     TlsParam dbTls;
     TlsParam mqttTls;
+    DbTimeoutParams dbTimeouts;
 };
+
+namespace xandril {
+class CElement;
+}
+// Reading and writing of the time-out attributes of a <DB> element
+// (ConfigDbTimeouts.cpp).
+void readDbTimeouts(xandril::CElement* db, DbTimeoutParams& timeouts);
+void writeDbTimeouts(xandril::CElement* db, const DbTimeoutParams& timeouts);

@@ -22,6 +22,7 @@
 #include "db/EMUserDevice.h"
 #include "mqtt/BrokerLink.h"
 #include "mqtt/ChannelSubscriptions.h"
+#include "mqtt/FaultLookupWorker.h"
 #include "mqtt/TransDataHandler.h"
 #include "pellorn/LogWrapper.h"
 #include "quillet/MqttClient.h"
@@ -139,6 +140,11 @@ int CQuorvel_ClientApp::ExitInstance() {
     g_transDataHandler = nullptr;
     delete g_mqttClient;
     g_mqttClient = nullptr;
+
+    // Exit never waits on the database: calls still blocked on a server that
+    // stopped answering fail at once, then the live-path lookups end.
+    interruptDatabaseWork();
+    FaultLookupWorker::instance().stop();
 
     EMDevice::releaseAll();
     EMProtocol::releaseAll();

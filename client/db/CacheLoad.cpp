@@ -2,13 +2,15 @@
 
 #include "db/ConnectionPool.h"
 #include "db/DbLog.h"
+#include "db/PooledSession.h"
 #include "db/SessionRetry.h"
 
 bool loadTable(const std::string& table, const std::function<void(const soci::row&)>& readRow,
                const std::function<void(const std::string& what)>& onError)
 {
     try {
-        soci::session sql(g_connectionPool);
+        PooledSession lease;
+        soci::session& sql = lease.get();
         soci::row row;
         soci::statement st(sql);
         // A connection lost before the first row is retried once; rows are

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include <soci/mysql/soci-mysql.h>
+#include <sys/socket.h>
 
 #include "db/ConnectionString.h"
 #include "db/DbLog.h"
@@ -25,6 +26,7 @@ soci::connection_pool g_connectionPool(kConnectionPoolSize);
 namespace {
 
 std::atomic<bool> poolOpen{false};
+std::atomic<bool> interrupted{false};
 
 std::mutex connectErrorMutex;
 std::string connectError;
@@ -76,11 +78,36 @@ std::string lastDatabaseConnectError()
     return connectError;
 }
 
+bool databaseWorkInterrupted()
+{
+    return interrupted;
+}
+
+void interruptDatabaseWork()
+{
+    interrupted = true;
+    for (std::size_t i = 0; i < kConnectionPoolSize; ++i) {
+        soci::session& session = g_connectionPool.at(i);
+        // Every pool session is opened with the MySQL back end (soci does
+        // not export its type information, so no dynamic_cast).
+        auto* backend = static_cast<soci::mysql_session_backend*>(session.get_backend());
+        if (backend == nullptr || backend->conn_ == nullptr)
+            continue;
+        // Shutting the socket down (not closing it) wakes a blocked read or
+        // write with an error; the descriptor stays valid until the session
+        // is closed, so nothing else can reuse it meanwhile.
+        const my_socket fd = mysql_get_socket(backend->conn_);
+        if (fd >= 0)
+            ::shutdown(fd, SHUT_RDWR);
+    }
+}
+
 bool openDatabase(const std::string& connectionString)
 {
     // A session left open by a half-successful earlier attempt would be
     // opened a second time; start from a closed pool instead.
     closeDatabase();
+    interrupted = false;
     try {
         for (std::size_t i = 0; i < kConnectionPoolSize; ++i)
             g_connectionPool.at(i).open(soci::mysql, connectionString);

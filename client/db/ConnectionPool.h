@@ -1,9 +1,10 @@
 #pragma once
 // The client's two database sessions and how they are opened.
 //
-// Every database operation borrows a session for its duration by
-// constructing `soci::session sql(g_connectionPool);` — the constructor waits
-// while both sessions are lent out and the destructor gives the session back.
+// Every database operation borrows a session for its duration through a
+// PooledSession (PooledSession.h), which waits a bounded time while both
+// sessions are lent out and gives the session back when it ends. Sessions
+// carry connect, read and write time-outs (SessionTimeouts.h).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -41,3 +42,9 @@ bool isDatabaseOpen();
 // The error text of the last openDatabase that could not connect; empty
 // after a successful one.
 std::string lastDatabaseConnectError();
+// Ends, within moments, every database call in progress on the pool's
+// sessions (their sockets are shut down, so a call blocked on a server
+// that no longer answers fails at once), and makes every later borrow
+// fail until the pool is opened again. For exit: no query holds it up.
+void interruptDatabaseWork();
+bool databaseWorkInterrupted();

@@ -10,6 +10,7 @@
 #include <soci/mysql/soci-mysql.h>
 
 #include "db/ConnectionPool.h"
+#include "db/PooledSession.h"
 #include "db/DbLog.h"
 #include "db/EMDeviceGroup.h"
 #include "db/EMDeviceGroupItem.h"
@@ -221,7 +222,8 @@ template <class OnColumns, class OnRow>
 std::string runQuery(const std::string& statement, OnColumns&& onColumns, OnRow&& onRow)
 {
     try {
-        soci::session sql(g_connectionPool);
+        PooledSession lease;
+        soci::session& sql = lease.get();
         MysqlResultStream result;
         runWithReconnect(sql, [&] { result.start(sql, statement); });
         onColumns(result);

@@ -55,7 +55,6 @@ public:
     const std::vector<EMDeviceGroupItem*>& items() const { return items_; }
     const std::string& table() const { return table_; }
     const std::string& statement() const { return statement_; }  // last built
-
     // "%Y-%m-%d %H:%M:%S" in local time; empty if the time cannot be converted.
     static std::string formatTime(std::time_t t);
     // A column name as it goes into a statement: as it stands when made only

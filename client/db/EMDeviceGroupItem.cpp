@@ -5,6 +5,7 @@
 
 #include "db/CacheLoad.h"
 #include "db/ConnectionPool.h"
+#include "db/PooledSession.h"
 #include "db/DbLog.h"
 #include "db/RowFields.h"
 #include "db/SessionRetry.h"
@@ -63,7 +64,8 @@ const std::map<std::string, EMDeviceGroupItem*>& EMDeviceGroupItem::all()
 bool EMDeviceGroupItem::update()
 {
     try {
-        soci::session sql(g_connectionPool);
+        PooledSession lease;
+        soci::session& sql = lease.get();
         runWithReconnect(sql, [&] {
             sql << "update em_device_group_item set data_item=:data_item,group_id=:group_id,"
                    "b0=:b0,b1=:b1,b2=:b2,b3=:b3,b4=:b4,c0=:c0,c1=:c1,c2=:c2,c3=:c3,c4=:c4,"

@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "db/ConnectionPool.h"
+#include "db/PooledSession.h"
 #include "db/DbLog.h"
 #include "db/Identifier.h"
 #include "db/RowFields.h"
@@ -13,25 +14,40 @@
 
 namespace {
 
-// Both threads look up and insert; one lock covers both. Records are never
-// removed while the program runs, so returned pointers stay valid.
+// Both threads look up and insert; one lock covers both, held only for the
+// map operation itself. Records are never removed while the program runs,
+// so returned pointers stay valid.
 std::mutex cacheMutex;
 std::map<std::string, std::unique_ptr<EMRealDataCommunication>> cache;
 
 }  // namespace
 
-EMRealDataCommunication* EMRealDataCommunication::getByDeviceId(const std::string& deviceKey)
+EMRealDataCommunication* EMRealDataCommunication::findCached(const std::string& deviceKey)
 {
     std::lock_guard<std::mutex> lock(cacheMutex);
-    if (auto it = cache.find(deviceKey); it != cache.end())
-        return it->second.get();
+    auto it = cache.find(deviceKey);
+    return it == cache.end() ? nullptr : it->second.get();
+}
 
+EMRealDataCommunication* EMRealDataCommunication::cacheRecord(const std::string& deviceKey,
+                                                              std::unique_ptr<EMRealDataCommunication> record)
+{
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    // Another thread may have fetched the same key meanwhile: the first stays.
+    auto [it, inserted] = cache.emplace(deviceKey, std::move(record));
+    return it->second.get();
+}
+
+EMRealDataCommunication::Fetch EMRealDataCommunication::fetch(const std::string& deviceKey,
+                                                              std::unique_ptr<EMRealDataCommunication>& out)
+{
     // The key comes from an MQTT topic that any publisher can choose: it is
     // bound as a parameter, never pasted into the statement.
     const std::string query =
         "select * from .em_real_data_communication where device = :device and relieve_flag=0 ";
     try {
-        soci::session sql(g_connectionPool);
+        PooledSession lease;
+        soci::session& sql = lease.get();
         dbLogInfo("getbydeviceid %s", query + "[device=" + deviceKey + "]");
         soci::row row;
         bool found = false;
@@ -41,7 +57,7 @@ EMRealDataCommunication* EMRealDataCommunication::getByDeviceId(const std::strin
             found = st.execute(true);
         });
         if (!found)
-            return nullptr;
+            return Fetch::None;
         auto record = std::make_unique<EMRealDataCommunication>();
         record->id = newIdentifierText();
         record->id = rowfields::text(row, "id");
@@ -50,15 +66,24 @@ EMRealDataCommunication* EMRealDataCommunication::getByDeviceId(const std::strin
         record->beforeStatus = static_cast<std::uint8_t>(rowfields::integer(row, "before_status"));
         record->relieveFlag = static_cast<std::uint8_t>(rowfields::integer(row, "relieve_flag"));
         record->handlerFlag = static_cast<std::uint8_t>(rowfields::integer(row, "handler_flag"));
-        // Cached under the key asked for (the column holds the same text,
-        // give or take trailing blanks, which the database ignores).
-        auto* result = record.get();
-        cache.emplace(deviceKey, std::move(record));
-        return result;
+        out = std::move(record);
+        return Fetch::Found;
     } catch (const std::exception& e) {
         dbLogError("error %s get communication", dbErrorText(e));
-        return nullptr;
+        return Fetch::Failed;
     }
+}
+
+EMRealDataCommunication* EMRealDataCommunication::getByDeviceId(const std::string& deviceKey)
+{
+    if (EMRealDataCommunication* cached = findCached(deviceKey))
+        return cached;
+    std::unique_ptr<EMRealDataCommunication> record;
+    if (fetch(deviceKey, record) != Fetch::Found)
+        return nullptr;
+    // Cached under the key asked for (the column holds the same text, give
+    // or take trailing blanks, which the database ignores).
+    return cacheRecord(deviceKey, std::move(record));
 }
 
 void EMRealDataCommunication::releaseAll()
@@ -80,7 +105,8 @@ bool EMRealDataCommunication::cacheUnrelieved(const std::vector<std::string>& ke
         return true;
     const std::string query = "select * from .em_real_data_communication where relieve_flag=0 ";
     try {
-        soci::session sql(g_connectionPool);
+        PooledSession lease;
+        soci::session& sql = lease.get();
         dbLogInfo("cacheunrelieved %s", query);
         std::vector<std::unique_ptr<EMRealDataCommunication>> found;
         runWithReconnect(sql, [&] {
@@ -109,14 +135,7 @@ bool EMRealDataCommunication::cacheUnrelieved(const std::vector<std::string>& ke
         }
         return true;
     } catch (const std::exception& e) {
-        dbLogError("error cacheunrelieved %s", e.what());
+        dbLogError("error cacheunrelieved %s", dbErrorText(e));
         return false;
     }
-}
-
-EMRealDataCommunication* EMRealDataCommunication::findCached(const std::string& deviceKey)
-{
-    std::lock_guard<std::mutex> lock(cacheMutex);
-    auto it = cache.find(deviceKey);
-    return it == cache.end() ? nullptr : it->second.get();
 }

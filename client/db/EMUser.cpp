@@ -4,6 +4,7 @@
 
 #include "db/CacheLoad.h"
 #include "db/ConnectionPool.h"
+#include "db/PooledSession.h"
 #include "db/DbLog.h"
 #include "db/RowFields.h"
 #include "db/SessionRetry.h"
@@ -52,7 +53,8 @@ const std::map<std::string, EMUser*>& EMUser::all()
 bool EMUser::update()
 {
     try {
-        soci::session sql(g_connectionPool);
+        PooledSession lease;
+        soci::session& sql = lease.get();
         runWithReconnect(sql, [&] {
             sql << "update em_user set name=:name,address=:address,phone=:phone,"
                    "login_name=:login_name,password=:password,role=:role where id=:id",
@@ -70,7 +72,8 @@ bool EMUser::update()
 bool EMUser::updatePassword()
 {
     try {
-        soci::session sql(g_connectionPool);
+        PooledSession lease;
+        soci::session& sql = lease.get();
         runWithReconnect(sql, [&] {
             sql << "update em_user set password=:password where id=:id", soci::use(password, "password"),
                 soci::use(id, "id");

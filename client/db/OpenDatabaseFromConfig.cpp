@@ -5,6 +5,7 @@
 #include "app/Config.h"
 #include "db/DatabaseTls.h"
 #include "db/DbLog.h"
+#include "db/SessionTimeouts.h"
 
 namespace {
 
@@ -36,5 +37,10 @@ bool openDatabase()
         dbLogInfo("warning: the database connection to %s is plain TCP: its traffic, user table included, "
                   "crosses the network unencrypted (set tls=\"1\" on <DB>)",
                   p.dbIp + ":" + std::to_string(p.dbPort));
-    return openDatabase(buildConnectionString(p.dbIp, p.dbPort, p.dbName, p.dbUser, p.dbPassword));
+    SessionTimeouts timeouts;
+    timeouts.connectSeconds = p.dbTimeouts.connectSeconds.value_or(timeouts.connectSeconds);
+    timeouts.readSeconds = p.dbTimeouts.readSeconds.value_or(timeouts.readSeconds);
+    timeouts.writeSeconds = p.dbTimeouts.writeSeconds.value_or(timeouts.writeSeconds);
+    return openDatabase(withSessionTimeouts(
+        buildConnectionString(p.dbIp, p.dbPort, p.dbName, p.dbUser, p.dbPassword), timeouts));
 }

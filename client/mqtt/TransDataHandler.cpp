@@ -3,15 +3,18 @@
 #include "db/EMRealDataCommunication.h"
 #include "mqtt/DebugTrace.h"
 #include "mqtt/IntakeLimits.h"
+#include "mqtt/FaultLookupWorker.h"
 #include "mqtt/TopicPieces.h"
 
 #include <cstring>
 #include <memory>
 #include <string>
 
-TransDataHandler::TransDataHandler() : TransDataHandler(ViewRegistry::instance(), &EMRealDataCommunication::getByDeviceId) {}
+TransDataHandler::TransDataHandler()
+    : TransDataHandler(ViewRegistry::instance(), &EMRealDataCommunication::findCached, &FaultLookupWorker::instance()) {}
 
-TransDataHandler::TransDataHandler(ViewRegistry& registry, FaultLookup lookup) : registry_(registry), lookup_(lookup) {}
+TransDataHandler::TransDataHandler(ViewRegistry& registry, FaultLookup lookup, FaultLookupWorker* worker)
+    : registry_(registry), lookup_(lookup), worker_(worker) {}
 
 TransDataHandler::~TransDataHandler() = default;
 
@@ -60,7 +63,12 @@ int TransDataHandler::onMessage(const char* topic, int topicLength, const unsign
         // An empty payload reads as its terminating zero byte: failed.
         unsigned char first = (payload != nullptr && payloadLength > 0) ? payload[0] : 0;
         std::uint8_t state = first & 1u;
-        EMRealDataCommunication* record = lookup_ != nullptr ? lookup_(std::string(route.channelKey)) : nullptr;
+        const std::string key(route.channelKey);
+        EMRealDataCommunication* record = lookup_ != nullptr ? lookup_(key) : nullptr;
+        if (record == nullptr && worker_ != nullptr) {
+            record = worker_->queueMessage(key, state, topicText.data(), static_cast<int>(topicText.size()), payload,
+                                           payloadLength);
+        }
         if (record == nullptr) {
             return 0;
         }

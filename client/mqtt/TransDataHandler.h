@@ -18,6 +18,7 @@
 #include <string>
 
 struct EMRealDataCommunication;
+class FaultLookupWorker;
 
 class TransDataHandler : public MqttClientHandler {
 public:
@@ -25,10 +26,14 @@ public:
     // record, or none).
     using FaultLookup = EMRealDataCommunication* (*)(const std::string& channelKey);
 
-    // The application's handler: the process-wide registry and
-    // EMRealDataCommunication::getByDeviceId.
+    // The application's handler: the process-wide registry, the cache only
+    // (EMRealDataCommunication::findCached) and the process-wide
+    // FaultLookupWorker for channels not cached yet, so this thread never
+    // waits on the database.
     TransDataHandler();
-    TransDataHandler(ViewRegistry& registry, FaultLookup lookup);
+    // With a worker, a message whose channel `lookup` does not find is
+    // handed to it (FaultLookupWorker::queueMessage) instead of dropped.
+    TransDataHandler(ViewRegistry& registry, FaultLookup lookup, FaultLookupWorker* worker = nullptr);
     ~TransDataHandler() override;
 
     // Returns 0 in every case.
@@ -37,4 +42,5 @@ public:
 private:
     ViewRegistry& registry_;
     FaultLookup lookup_;
+    FaultLookupWorker* worker_;
 };

@@ -1,6 +1,8 @@
 #include "ui/ViewQueryBase.h"
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <new>
 
 #include <wx/app.h>
@@ -23,6 +25,7 @@
 #include "db/EMDeviceGroupItem.h"
 #include "db/EMUserDevice.h"
 #include "ui/CsvExport.h"
+#include "db/ConnectionPool.h"
 #include "ui/MeterButton.h"
 #include "ui/MessageBox.h"
 #include "ui/ResultList.h"
@@ -75,6 +78,22 @@ struct CViewQueryBase::QueryOutcome {
     std::string error;  // non-empty: the query failed and rows/feed are empty
 };
 
+// Shared by the view and its query thread: the view may go (at exit) while
+// a query still waits on a database that no longer answers.
+struct CViewQueryBase::WorkerLink {
+    std::mutex mutex;
+    std::condition_variable doneChanged;
+    wxEvtHandler* target = nullptr;  // cleared when the view goes
+    bool done = false;
+};
+
+namespace {
+// How long a view that goes away waits for its interrupted query.
+constexpr std::chrono::milliseconds kQueryEndPatience{1500};
+const char* const kBusyLine = "查询中…";
+const char* const kQueryFailedLine = "数据库查询失败！";
+}  // namespace
+
 wxBEGIN_EVENT_TABLE(CViewQueryBase, CViewBase)
     EVT_SIZE(CViewQueryBase::OnSize)
     EVT_CHOICE(CViewQueryBase::IDC_DEVICE, CViewQueryBase::OnDeviceChange)
@@ -110,9 +129,30 @@ CViewQueryBase::CViewQueryBase(wxWindow* parent, wxWindowID id, const ViewContex
 
 CViewQueryBase::~CViewQueryBase()
 {
-    // A running query holds no pointer into the view; only its result is lost.
-    if (m_worker.joinable())
+    // A running query holds no pointer into the view; only its result is
+    // lost. One stuck on a database that stopped answering is interrupted
+    // (this happens at exit); if it still does not end, its thread is left
+    // to end on its own rather than holding the exit.
+    if (!m_worker.joinable())
+        return;
+    std::unique_lock<std::mutex> lock(m_workerLink->mutex);
+    m_workerLink->target = nullptr;
+    if (!m_workerLink->done) {
+        lock.unlock();
+        interruptDatabaseWork();
+        lock.lock();
+    }
+    const bool ended = m_workerLink->doneChanged.wait_for(lock, kQueryEndPatience, [&] { return m_workerLink->done; });
+    lock.unlock();
+    if (ended)
         m_worker.join();
+    else
+        m_worker.detach();
+}
+
+wxString CViewQueryBase::GetMessageLine() const
+{
+    return m_busyText->IsShown() ? m_busyText->GetLabel() : wxString();
 }
 
 void CViewQueryBase::BuildControls()
@@ -162,7 +202,7 @@ void CViewQueryBase::BuildControls()
     m_topRow->Add(buttons, 0, wxALIGN_CENTER_VERTICAL);
 
     m_busyGauge = new wxGauge(this, wxID_ANY, 100, wxDefaultPosition, wxSize(80, 12));
-    m_busyText = label("查询中…");
+    m_busyText = label(kBusyLine);
     m_topRow->Add(m_busyGauge, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, gap);
     m_topRow->Add(m_busyText, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, gap);
     m_busyGauge->Hide();
@@ -380,8 +420,10 @@ void CViewQueryBase::RunQuery()
         m_worker.join();
     SetBusy(true);
     QueryWork work = MakeQuery(kind);
-    wxEvtHandler* target = this;
-    m_worker = std::thread([target, work, data, start, end, kind, ticket] {
+    auto link = std::make_shared<WorkerLink>();
+    link->target = this;
+    m_workerLink = link;
+    m_worker = std::thread([link, work, data, start, end, kind, ticket] {
         const auto t0 = std::chrono::steady_clock::now();
         auto outcome = std::make_shared<QueryOutcome>();
         outcome->ticket = ticket;
@@ -406,9 +448,14 @@ void CViewQueryBase::RunQuery()
             outcome->error = e.what();
         }
         outcome->queryMs = msBetween(t0, std::chrono::steady_clock::now());
-        auto* event = new wxThreadEvent(EVT_QUERY_DONE);
-        event->SetPayload(outcome);
-        wxQueueEvent(target, event);
+        std::lock_guard<std::mutex> lock(link->mutex);
+        if (link->target) {
+            auto* event = new wxThreadEvent(EVT_QUERY_DONE);
+            event->SetPayload(outcome);
+            wxQueueEvent(link->target, event);
+        }
+        link->done = true;
+        link->doneChanged.notify_all();
     });
 }
 
@@ -420,6 +467,16 @@ void CViewQueryBase::OnQueryDone(wxThreadEvent& event)
     auto outcome = event.GetPayload<std::shared_ptr<QueryOutcome>>();
     if (!outcome || outcome->ticket != m_queryTicket)
         return;  // the group changed meanwhile: these rows no longer fit the columns
+    if (!outcome->error.empty()) {
+        // Said in the view's own message line, which stays while the
+        // operator watches another view; ApplyOutcome adds a box with the
+        // reason when this view is on screen.
+        m_busyText->SetLabel(utf8ToUi(kQueryFailedLine));
+        m_busyText->SetToolTip(quorvel::ui::gbkToUi(outcome->error));
+        m_busyText->Show();
+        Layout();
+        LayoutResultArea();
+    }
     ApplyOutcome(*outcome);
 }
 
@@ -437,13 +494,17 @@ void CViewQueryBase::ApplyOutcome(QueryOutcome& outcome)
     m_list->SetRows(m_result);
     m_list->Thaw();
     m_lastFillMs = msBetween(t0, std::chrono::steady_clock::now());
-    if (!outcome.error.empty())
+    // A modal box only where the operator looks: one popping up over the
+    // realtime view would stop the live screen until it is answered.
+    if (!outcome.error.empty() && IsShownOnScreen())
         Notify(utf8ToUi("查询失败！\n") + quorvel::ui::gbkToUi(outcome.error), true);
 }
 
 void CViewQueryBase::SetBusy(bool busy)
 {
     m_queryRunning = busy;
+    m_busyText->SetLabel(utf8ToUi(kBusyLine));
+    m_busyText->UnsetToolTip();
     m_queryButton->Enable(!busy);
     m_exportButton->Enable(!busy);
     m_busyGauge->Show(busy);

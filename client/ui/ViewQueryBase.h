@@ -62,6 +62,9 @@ public:
     void Export();
 
     bool IsQueryRunning() const { return m_queryRunning; }
+    // The message line beside the query button: "查询中…" while a query runs,
+    // the failure after a query the database could not answer, else hidden.
+    wxString GetMessageLine() const;
     int GetMode() const { return m_mode; }
     bool IsPlotPrepared() const { return m_plotPrepared; }
     CoordsSysEngine* GetPlot() const { return m_plot.get(); }
@@ -107,6 +110,7 @@ protected:
 
 private:
     struct QueryOutcome;
+    struct WorkerLink;
     struct PlotRelease {
         void operator()(CoordsSysEngine* plot) const;
     };
@@ -165,6 +169,7 @@ private:
     std::vector<std::string> m_queryItemNamesUtf8;
 
     std::thread m_worker;
+    std::shared_ptr<WorkerLink> m_workerLink;  // how the worker reaches the view, and says it is done
     bool m_queryRunning = false;
     unsigned m_queryTicket = 0;  // bumped when a result would no longer fit the view
     double m_lastQueryMs = 0;

@@ -8,6 +8,7 @@
 #include "db/EMPassageway.h"
 #include "db/EMRealDataCommunication.h"
 #include "db/EMUserDevice.h"
+#include "mqtt/FaultLookupWorker.h"
 #include "mqtt/MsgBody.h"
 #include "mqtt/ViewRegistry.h"
 #include "res/lamp_green.xpm"
@@ -66,10 +67,10 @@ void CViewRealtime::BuildList() {
     m_list->SetItemSpacing(kIconSpacing);
 
     // Every channel's fault record in one query rather than one per channel;
-    // when that fails, channel by channel.
+    // when that fails, the worker looks them up channel by channel.
     const bool cached = EMRealDataCommunication::cacheUnrelieved(m_channels.channelOrder());
     std::map<std::string, int> lampOfChannel;
-    for (const std::string& channelId : m_channels.channelOrder()) lampOfChannel[channelId] = LampOf(channelId, cached);
+    for (const std::string& channelId : m_channels.channelOrder()) lampOfChannel[channelId] = LampOf(channelId, !cached);
     std::vector<CLampGrid::Item> icons;
     icons.reserve(m_channels.items().size());
     for (const auto& item : m_channels.items())
@@ -78,9 +79,14 @@ void CViewRealtime::BuildList() {
     m_listBuilt = true;
 }
 
-int CViewRealtime::LampOf(const std::string& channelId, bool cachedOnly) {
-    const EMRealDataCommunication* record = cachedOnly ? EMRealDataCommunication::findCached(channelId)
-                                                       : EMRealDataCommunication::getByDeviceId(channelId);
+int CViewRealtime::LampOf(const std::string& channelId, bool askWorker) {
+    // Only the cache: the UI thread never waits on the database. A channel
+    // not cached is looked up by the worker when asked (the list's one query
+    // failed) or when its next CommStatus comes; the worker posts a
+    // CommStatus for it when a fault row turns up, until then it shows no
+    // fault.
+    const EMRealDataCommunication* record = EMRealDataCommunication::findCached(channelId);
+    if (record == nullptr && askWorker) FaultLookupWorker::instance().queueRefresh(channelId);
     const Lamp lamp = lampFor(record != nullptr, record ? record->relieveFlag.load() : 1);
     return lamp == Lamp::Red ? kRedLamp : kGreenLamp;
 }

@@ -54,9 +54,9 @@ private:
     void BuildList();
     // Shows `image` on every icon of the channel.
     void SetChannelLamp(const std::string& channelId, int image);
-    // The lamp of a channel from its fault record: the cached one only, or
-    // else looked up (and fetched when not cached).
-    static int LampOf(const std::string& channelId, bool cachedOnly);
+    // The lamp of a channel from its cached fault record; askWorker has the
+    // fault lookup worker fetch a record that is not cached.
+    static int LampOf(const std::string& channelId, bool askWorker);
     void PlaceList();
 
     void OnBuildTimer(wxTimerEvent& event);

@@ -4,6 +4,8 @@
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
 
+#include "SocketBreak.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -18,13 +20,20 @@
 
 namespace {
 
+// The client's keep-alive is 30 s: a broker that goes silent must show as
+// down within it. The library pings after one protocol interval of silence
+// and gives up one interval later, so the protocol interval is half of it.
 constexpr int kKeepAliveSeconds = 30;
+constexpr int kProtocolKeepAliveSeconds = kKeepAliveSeconds / 2;
 constexpr std::chrono::milliseconds kReconnectDelayMin{1000};
 constexpr std::chrono::milliseconds kReconnectDelayMax{8000};
 constexpr int kLoopTimeoutMs = 500;
 constexpr std::chrono::seconds kConnectTimeout{10};
 using Clock = std::chrono::steady_clock;  // longest wait before the stop flag is seen
 constexpr int kDefaultPort = 1883;
+// How long stop() lets the network thread finish on its own before it
+// breaks the socket under it (a flood can keep the library reading).
+constexpr std::chrono::milliseconds kStopGrace{300};
 
 std::once_flag g_libInit;
 
@@ -188,6 +197,9 @@ public:
             }
             stopped_ = true;
         }
+        // Seen by the message callback before it takes the callback lock, so
+        // a flood cannot keep taking that lock ahead of us.
+        stopping_.store(true);
         wakeup_.notify_all();
         // First no more callbacks: taking the callback lock waits for a
         // running one, unless we are that callback.
@@ -201,6 +213,13 @@ public:
             mosquitto_disconnect(mosq_);
         }
         if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) {
+            std::unique_lock<std::mutex> lock(stateMutex_);
+            if (!wakeup_.wait_for(lock, kStopGrace, [this] { return loopEnded_; })) {
+                // Still inside the library with data arriving: make its reads
+                // fail so the loop returns and sees the stop request.
+                breakSocket(mosquitto_socket(mosq_));
+            }
+            lock.unlock();
             thread_.join();
         }
         connected_ = false;
@@ -222,7 +241,7 @@ private:
             // unreachable host; the loop completes it.
             const auto attemptStart = Clock::now();
             resetAttempt();
-            int rc = mosquitto_connect_async(mosq_, host_.c_str(), port_, kKeepAliveSeconds);
+            int rc = mosquitto_connect_async(mosq_, host_.c_str(), port_, kProtocolKeepAliveSeconds);
             if (rc == MOSQ_ERR_SUCCESS) {
                 while ((rc = mosquitto_loop(mosq_, kLoopTimeoutMs, 1)) == MOSQ_ERR_SUCCESS) {
                     if (stopRequested()) {
@@ -251,6 +270,9 @@ private:
             delay = std::min(delay * 2, kReconnectDelayMax);
         }
         connected_ = false;
+        std::lock_guard<std::mutex> lock(stateMutex_);
+        loopEnded_ = true;
+        wakeup_.notify_all();
     }
 
     // A new attempt: forget what the last one saw.
@@ -338,7 +360,7 @@ private:
 
     static void onMessage(mosquitto*, void* obj, const mosquitto_message* msg) {
         auto* self = static_cast<MqttClientImpl*>(obj);
-        if (msg == nullptr || msg->topic == nullptr || msg->payloadlen < 0) {
+        if (msg == nullptr || msg->topic == nullptr || msg->payloadlen < 0 || self->stopping_.load()) {
             return;
         }
         std::lock_guard<std::mutex> lock(self->callbackMutex_);
@@ -376,7 +398,9 @@ private:
     std::unordered_set<std::string> topicSet_;  // the same topics, for the duplicate check
     bool started_ = false;
     bool stopped_ = false;
-    std::condition_variable wakeup_;  // ends the wait between attempts
+    std::condition_variable wakeup_;  // ends the wait between attempts; signals loopEnded_
+    bool loopEnded_ = false;          // the network loop has returned
+    std::atomic<bool> stopping_{false};
     std::thread thread_;
     bool sessionEstablished_ = false;  // network thread only
     bool tlsBroken_ = false;           // setTls failed: never connect

@@ -177,7 +177,15 @@ TEST_F(ClientFixture, StopEndsCallbacksSoTheHandlerCanBeDeleted) {
     });
     handler->onEach = [](const ReceivedMessage&) { std::this_thread::sleep_for(1ms); };
     ASSERT_TRUE(waitUntil([&] { return handler->count() > 20; }, 5s));
+    // A broker that queues QoS 0 without a cap keeps the socket full; the
+    // stop request must still be seen between two messages.
+    const auto stopStart = std::chrono::steady_clock::now();
     client->stop();
+    const auto stopMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - stopStart).count();
+    RecordProperty("stop_ms", static_cast<int>(stopMs));
+    std::printf("stop() under a flood took %lld ms\n", static_cast<long long>(stopMs));
+    EXPECT_LT(stopMs, 2000);
     EXPECT_FALSE(client->isConnected());
     RecordingHandler* raw = handler.get();
     raw->alive = false;  // from here any call is a call into a deleted handler

@@ -168,3 +168,34 @@ TEST(TlsParam, OnlyTheLoopbackRangeCountsAsLocal)
                                "0.0.0.0", "", "::ffff:10.0.0.5", "db.example"})
         EXPECT_FALSE(isLoopbackHost(remote)) << remote;
 }
+
+// The database time-outs are optional <DB> attributes: a file with them
+// keeps them (a nonsense value counts as absent), a file without them is
+// written back without them.
+TEST(ConfigWrite, DatabaseTimeoutsAreKeptWhenPresentAndNotAddedWhenAbsent)
+{
+    TempDir dir;
+    std::string path = dir.file("WorkParam.xml");
+    writeBytes(path, kXmlHead + "<WorkParam><DB ip=\"1.2.3.4\" connectTimeout=\"4\" readTimeout=\"600\" "
+                                "writeTimeout=\"0\"/></WorkParam>");
+    Config config;
+    ASSERT_TRUE(Config::loadFile(path, config.workParam));
+    EXPECT_EQ(config.workParam.dbTimeouts.connectSeconds, 4);
+    EXPECT_EQ(config.workParam.dbTimeouts.readSeconds, 600);
+    EXPECT_FALSE(config.workParam.dbTimeouts.writeSeconds.has_value()) << "0 is no time-out: the default applies";
+    ASSERT_TRUE(Config::saveFile(path, config.workParam));
+    EXPECT_EQ(readBytes(path),
+              kXmlHead
+                  + "<WorkParam>\n"
+                    "\t<DB DBName=\"quor\" connectTimeout=\"4\" ip=\"1.2.3.4\" port=\"3306\" pwd=\"qpzr739105\" "
+                    "readTimeout=\"600\" user=\"root\" />\n"
+                    "\t<mqtt ip=\"127.0.0.1\" port=\"6002\" pwd=\"qpzr739105\" user=\"tzmk\" />\n"
+                    "</WorkParam>\n");
+
+    writeBytes(path, kDefaultFile);
+    Config plain;
+    ASSERT_TRUE(Config::loadFile(path, plain.workParam));
+    EXPECT_FALSE(plain.workParam.dbTimeouts.connectSeconds.has_value());
+    ASSERT_TRUE(Config::saveFile(path, plain.workParam));
+    EXPECT_EQ(readBytes(path), kDefaultFile);
+}

@@ -1,5 +1,6 @@
 // The login dialog against the real MariaDB (a fresh seeded database per
 // test), run modally inside the test process with scripted message boxes.
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -115,6 +116,42 @@ TEST_F(LoginDialogTest, ServerDownFailsBeforeTheDialogEnterRetriesAndLogsInOnceI
     });
     dialogs.ThenMessage(wxString(L"连接服务器失败，请检查配置！"));
     EXPECT_EQ(login.ShowModal(), wxID_OK);
+    EXPECT_TRUE(login.IsConnected());
+    ASSERT_NE(login.SelectedUser(), nullptr);
+    EXPECT_EQ(login.SelectedUser()->id, "u1");
+}
+
+// A server that accepts and never answers (a firewall dropping packets):
+// the failure message comes within the connect time-out plus a second, and
+// once the server answers again Enter logs in.
+TEST_F(LoginDialogTest, BlackHoledServerFailsWithinTheConnectTimeoutThenLogsInOnceItAnswers) {
+    TcpForwarder server(TestDatabase::requireEnv("QUORVEL_DB_HOST"),
+                        std::stoi(TestDatabase::requireEnv("QUORVEL_DB_PORT")));
+    server.blackHole();
+    server.start();
+    ConfigWorkParam& wp = Config::getInstance()->workParam;
+    wp.dbPort = static_cast<std::uint16_t>(server.port());
+    wp.dbTimeouts.connectSeconds = 2;
+
+    CDlgLogin login(nullptr);
+    wxtest::ScriptedDialogs dialogs;
+    const auto t0 = std::chrono::steady_clock::now();
+    double failedAfter = -1;
+    dialogs.Then([&](wxDialog* box) {
+        failedAfter = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        EXPECT_EQ(dynamic_cast<wxMessageDialog*>(box)->GetMessage(), Msg(LoginStatus::ConnectFailed));
+        return wxID_OK;
+    });
+    dialogs.ThenRun([&](wxDialog*) {
+        Type(&login, res::IDC_EDIT_USER, wxS("admin"));
+        Type(&login, res::IDC_EDIT_PASSWORD, wxS("admin123"));
+        server.pass();
+        wxtest::PressKey(login.PasswordEdit(), WXK_RETURN);
+    });
+    EXPECT_EQ(login.ShowModal(), wxID_OK);
+    RecordProperty("blackholed_login_failure_s", std::to_string(failedAfter));
+    EXPECT_GE(failedAfter, 1.5) << "it did wait for the connection";
+    EXPECT_LT(failedAfter, 2 + 1.0) << "connect time-out 2 s";
     EXPECT_TRUE(login.IsConnected());
     ASSERT_NE(login.SelectedUser(), nullptr);
     EXPECT_EQ(login.SelectedUser()->id, "u1");

@@ -7,6 +7,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <set>
 #include <thread>
 
@@ -191,6 +194,62 @@ TEST(ProgramTest, ServerDownShowsTheFailureFirstEnterRetriesAndLogsInOnceItIsUp)
     }
     EXPECT_EQ(err.find("AddressSanitizer"), std::string::npos) << err;
     EXPECT_EQ(err.find("LeakSanitizer"), std::string::npos) << err;
+}
+
+// The database goes silent after login while the lookup worker waits on it
+// for a channel it has not cached: the program still ends within 2 s of the
+// operator's yes.
+TEST(ProgramTest, ExitWithASilentDatabaseTakesUnderTwoSeconds) {
+    TestDatabase db({.seed = true});
+    Servers servers = ServicesFor(db);
+    TcpForwarder dbRelay(servers.dbIp, servers.dbPort);
+    dbRelay.start();
+    servers.dbPort = dbRelay.port();
+    Sandbox box("silentdb");
+    box.writeWorkParam(servers);
+
+    ClientProcess client(box);
+    const auto login = waitWindow(client.pid(), kLoginTitle);
+    ASSERT_TRUE(login) << client.errorOutput();
+    type(*login, "admin");
+    key(*login, "Tab");
+    type(*login, "admin123");
+    key(*login, "Return");
+    const auto main = waitWindow(client.pid(), kMainTitle, 15000);
+    ASSERT_TRUE(main) << client.errorOutput();
+    sleep(2);  // connected and subscribed
+
+    dbRelay.blackHole();
+    db.execute("insert into em_real_data_communication (id, device, type, before_status, relieve_flag, handler_flag) "
+               "values ('f8', '8', 'comm', 1, 0, 0)");
+    const std::string publish = "mosquitto_pub -h " + servers.mqttIp + " -p " + std::to_string(servers.mqttPort) +
+                                " -u " + servers.mqttUser + " -P " + servers.mqttPassword +
+                                " -t '8;gw02/CommStatus' -m 0";
+    ASSERT_EQ(std::system(publish.c_str()), 0);
+    sleep(2);  // the lookup now waits on the silent database
+
+    std::set<Window> before;
+    for (const auto& [w, name] : visibleWindows(client.pid())) before.insert(w);
+    requestClose(*main);
+    Window prompt = 0;
+    for (int i = 0; i < 50 && !prompt; ++i) {
+        for (const auto& [w, name] : visibleWindows(client.pid()))
+            if (!before.count(w) && name == kMessageTitle) prompt = w;
+        if (!prompt) usleep(100000);
+    }
+    ASSERT_NE(prompt, 0u) << "exit prompt";
+    const auto t0 = std::chrono::steady_clock::now();
+    key(prompt, "Return");
+    const auto code = client.waitExit(10000);
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+    std::printf("exit with a silent database took %lld ms\n", static_cast<long long>(ms));
+    RecordProperty("exit_ms", static_cast<int>(ms));
+    ASSERT_TRUE(code) << "the program ends";
+    EXPECT_EQ(*code, 0);
+    EXPECT_LT(ms, 2000);
+    const std::string err = client.errorOutput();
+    EXPECT_EQ(err.find("AddressSanitizer"), std::string::npos) << err;
 }
 
 }  // namespace
