@@ -25,6 +25,8 @@ namespace {
 // and gives up one interval later, so the protocol interval is half of it.
 constexpr int kKeepAliveSeconds = 30;
 constexpr int kProtocolKeepAliveSeconds = kKeepAliveSeconds / 2;
+// The delivery buffer is kept between messages up to this size.
+constexpr size_t kKeptBufferBytes = 1 << 20;
 constexpr std::chrono::milliseconds kReconnectDelayMin{1000};
 constexpr std::chrono::milliseconds kReconnectDelayMax{8000};
 constexpr int kLoopTimeoutMs = 500;
@@ -383,6 +385,11 @@ private:
             // An exception must not unwind through the C library.
         }
         t_deliveringFor = nullptr;
+        // A rare large message must not keep its copy's memory for the rest
+        // of the run.
+        if (self->buffer_.capacity() > kKeptBufferBytes) {
+            std::vector<unsigned char>().swap(self->buffer_);
+        }
     }
 
     static thread_local MqttClientImpl* t_deliveringFor;
