@@ -15,6 +15,7 @@
 #include "ui/DlgInput.h"
 #include "ui/DlgRemoteCommParam.h"
 #include "ui/MessageBox.h"
+#include "ui/ResponsiveWait.h"
 #include "ui/UiText.h"
 #include "ui/WorkParamAccess.h"
 
@@ -119,7 +120,12 @@ void CDlgLogin::OnChangePassword(wxCommandEvent&) {
     }
     CDlgInput input(this);
     if (input.ShowModal() == wxID_OK) {
-        const LoginStatus changed = m_logic.applyNewPassword(uiToGbk(input.m_text));
+        const std::string newPassword = uiToGbk(input.m_text);
+        LoginStatus changed = LoginStatus::PasswordChangeFailed;
+        quorvel::ui::runResponsively([&] {
+            changed = m_logic.applyNewPassword(newPassword);
+            return true;
+        });
         if (changed == LoginStatus::PasswordChanged) m_password->ChangeValue(input.m_text);
         Tell(changed);
     }

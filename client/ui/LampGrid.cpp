@@ -31,8 +31,16 @@ CLampGrid::CLampGrid(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
 void CLampGrid::SetLampImages(const wxBitmap& lamp0, const wxBitmap& lamp1) {
     m_lamps[0] = lamp0;
     m_lamps[1] = lamp1;
+    for (int i = 0; i < 2; ++i)
+        m_staleLamps[i] = m_lamps[i].IsOk() ? m_lamps[i].ConvertToDisabled() : wxBitmap();
     m_laidOutWidth = -1;
     LayOut();
+}
+
+void CLampGrid::SetStale(bool stale) {
+    if (stale == m_stale) return;
+    m_stale = stale;
+    Refresh();
 }
 
 void CLampGrid::SetItemSpacing(int spacing) {
@@ -128,7 +136,7 @@ void CLampGrid::OnPaint(wxPaintEvent&) {
             quorvel::ui::CellRect c = m_layout.cells[i];
             c.y += kTopExtra;
             const Item& item = m_items[i];
-            const wxBitmap& lamp = m_lamps[item.lamp == 1 ? 1 : 0];
+            const wxBitmap& lamp = (m_stale ? m_staleLamps : m_lamps)[item.lamp == 1 ? 1 : 0];
             if (lamp.IsOk()) dc.DrawBitmap(lamp, c.x + (c.width - icon.x) / 2, c.y + kIconPad / 2, true);
             const int textWidth = m_textWidths[i];
             dc.DrawText(item.name, c.x + (c.width - textWidth) / 2, c.y + c.height + 2 - labelHeight);

@@ -36,6 +36,10 @@ public:
     void SetItemLamp(int index, int lamp);
     // An icon's cell in the scrolled area's coordinates.
     wxRect GetItemRect(int index) const;
+    // Stale lamps are drawn greyed: their state may be old (the broker link
+    // is down), so they must not look like fresh news.
+    void SetStale(bool stale);
+    bool IsStale() const { return m_stale; }
 
 private:
     void LayOut();
@@ -47,6 +51,8 @@ private:
     std::vector<int> m_textWidths;
     quorvel::ui::LampLayout m_layout;
     wxBitmap m_lamps[2];
+    wxBitmap m_staleLamps[2];
+    bool m_stale = false;
     int m_spacing = 84;
     int m_textHeight = 0;
     int m_cellHeight = 0;

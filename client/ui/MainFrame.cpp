@@ -212,6 +212,10 @@ void CMainFrame::UpdateStatusPanes() {
     logBrokerFailureChange(m_mqttClient);
     const wxString broker = fromUtf8(brokerStatusText(m_mqttClient).c_str());
     if (m_statusbar->GetStatusText(kPaneMessage) != broker) m_statusbar->SetStatusText(broker, kPaneMessage);
+    // Without a link the lamps keep their last state, which may be old.
+    const bool linkUp = m_mqttClient == nullptr || m_mqttClient->isConnected();
+    for (int i = 0; i < GetViewCount(); ++i)
+        if (auto* realtime = dynamic_cast<CViewRealtime*>(GetView(i))) realtime->SetLinkUp(linkUp);
     const struct {
         int pane;
         wxKeyCode key;

@@ -11,6 +11,7 @@
 #include "ui/DlgDataEdit.h"
 #include "ui/ItemColours.h"
 #include "ui/MessageBox.h"
+#include "ui/ResponsiveWait.h"
 #include "ui/UiText.h"
 
 namespace {
@@ -143,7 +144,7 @@ void CViewDataModify::EditRow(long row) {
     const int oldColour = item->b4;
     CDlgDataEdit dialog(this, item);
     if (dialog.ShowModal() != wxID_OK) return;
-    if (!item->update()) {
+    if (!quorvel::ui::runResponsively([item] { return item->update(); })) {
         // The database kept the old values: so does the shared record, or
         // other views would show what was never saved.
         item->c4 = oldName;

@@ -98,6 +98,10 @@ void CViewRealtime::SetChannelLamp(const std::string& channelId, int image) {
 
 int CViewRealtime::GetItemLamp(int index) const { return m_list->GetItemLamp(index); }
 
+void CViewRealtime::SetLinkUp(bool up) { m_list->SetStale(!up); }
+
+bool CViewRealtime::LampsShownStale() const { return m_list->IsStale(); }
+
 void CViewRealtime::receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) {
     if (message != kMsgCommStatus || !body || !body->topic) return;  // dropping the body frees it
     // m_channels is filled before the view registers and never changes

@@ -46,6 +46,10 @@ public:
     bool IsListBuilt() const { return m_listBuilt; }
     // kGreenLamp or kRedLamp shown by item `index`; -1 for no such item.
     int GetItemLamp(int index) const;
+    // Whether the broker link is up; while it is down the lamps are drawn
+    // greyed, since nothing keeps their state fresh.
+    void SetLinkUp(bool up);
+    bool LampsShownStale() const;
 
 protected:
     void OnInitialUpdate() override;

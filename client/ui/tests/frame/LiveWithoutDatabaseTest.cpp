@@ -248,6 +248,7 @@ TEST_F(LiveWithoutDatabaseTest, ExitDuringAQueryOnASilentDatabaseTakesUnderTwoSe
 // keep-alive, and once it answers again the client reconnects and the
 // lamps follow again.
 TEST_F(LiveWithoutDatabaseTest, BlackHoledBrokerShowsAsDownWithinTheKeepAliveAndIsRejoined) {
+    // Also: while it is down the lamps are drawn greyed, as stale.
     TcpForwarder brokerRelay(requireEnv("QUORVEL_MQTT_HOST"), std::stoi(requireEnv("QUORVEL_MQTT_PORT")));
     brokerRelay.start();
     start("127.0.0.1:" + std::to_string(brokerRelay.port()));
@@ -268,9 +269,12 @@ TEST_F(LiveWithoutDatabaseTest, BlackHoledBrokerShowsAsDownWithinTheKeepAliveAnd
     ASSERT_TRUE(saidDown);
     EXPECT_LT(downMs, 30000 + 3000) << "within the 30 s keep-alive (plus the status bar's period)";
     EXPECT_EQ(lamps(), (std::vector<int>{R, G})) << "nothing heard, nothing changed";
+    EXPECT_TRUE(pumpUntil([&] { return view->LampsShownStale(); }, 1000)) << "old lamps must not look fresh";
+    frametest::screenshot("lamps_while_broker_down");
 
     brokerRelay.pass();
     ASSERT_TRUE(pumpUntil([&] { return bar->GetStatusText(0) == up; }, 20000)) << "reconnected";
+    EXPECT_TRUE(pumpUntil([&] { return !view->LampsShownStale(); }, 1000));
     pumpFor(500);  // resubscribed
     ASSERT_TRUE(pub.publish("7;gw01/CommStatus", "1"));
     EXPECT_TRUE(pumpUntil([&] { return lamps() == std::vector<int>{G, G}; }, 3000)) << "lamps follow again";

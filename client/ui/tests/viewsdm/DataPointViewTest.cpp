@@ -20,6 +20,9 @@
 
 #include "FrameTestSupport.h"
 #include "TestDatabase.h"
+#include "db/ConnectionPool.h"
+#include "db/SessionTimeouts.h"
+#include "quorvel_test/TcpForwarder.h"
 #include "quorvel_test/WxTestApp.h"
 #include "quorvel_test/MessageBoxLabels.h"
 #include "db/EMDeviceGroupItem.h"
@@ -352,6 +355,48 @@ TEST_F(DataPointViewTest, AFailedUpdateIsShownAndTheItemKeepsItsStoredValues) {
     EXPECT_EQ(quorvel::ui::gbkToUi(item->c4).utf8_string(), "温度");
     EXPECT_EQ(item->b4, 255);
     expectRowColours(0, wxColour(255, 0, 0), wxColour(0, 255, 255));
+}
+
+// The database stops answering (a black hole, not a refusal): the edit
+// waits out the session time-outs while the window goes on handling events,
+// then says the change failed and keeps the stored values.
+TEST_F(DataPointViewTest, AnEditAgainstASilentDatabaseKeepsTheWindowAliveAndFailsInTime) {
+    TcpForwarder relay(TestDatabase::requireEnv("QUORVEL_DB_HOST"),
+                       std::stoi(TestDatabase::requireEnv("QUORVEL_DB_PORT")));
+    relay.start();
+    SessionTimeouts timeouts;
+    timeouts.connectSeconds = 2;
+    timeouts.readSeconds = 2;
+    timeouts.writeSeconds = 2;
+    ASSERT_TRUE(openDatabase(withSessionTimeouts(
+        buildConnectionString("127.0.0.1", static_cast<std::uint16_t>(relay.port()), db->name(),
+                              TestDatabase::requireEnv("QUORVEL_DB_CLIENT_USER"),
+                              TestDatabase::requireEnv("QUORVEL_DB_CLIENT_PASSWORD")),
+        timeouts)));
+
+    DialogAnswers answers;
+    int ticks = 0;
+    wxTimer heartbeat;
+    heartbeat.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { ++ticks; });
+    EditDialogDriver driver([&](CDlgDataEdit& d) {
+        d.NameEdit()->ChangeValue(utf8ToUi("水温"));
+        relay.blackHole();
+        heartbeat.Start(50);
+        d.OkButton()->Click();
+    });
+    const auto t0 = std::chrono::steady_clock::now();
+    view->EditRow(0);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    heartbeat.Stop();
+    ASSERT_TRUE(driver.ran());
+    ASSERT_EQ(answers.messages.size(), 1u) << "the failure is shown";
+    EXPECT_EQ(answers.messages[0], CViewDataModify::UpdateFailedText(utf8ToUi("水温")));
+    EXPECT_EQ(column(0)[0], "温度");
+    EXPECT_LT(seconds, 30.0) << "bounded by the session time-outs";
+    // At least two of the 2 s time-outs passed meanwhile: a window stuck in
+    // the call would have handled no timer at all.
+    EXPECT_GT(ticks, 10) << "the event loop ran while the database was silent";
+    relay.pass();
 }
 
 TEST_F(DataPointViewTest, EnterInTheViewAndClicksOutsideRowsOpenNothing) {
