@@ -33,15 +33,9 @@
 #include "app/Config.h"
 #include "app/Globals.h"
 #include "db/ConnectionPool.h"
+#include "db/RecordCaches.h"
 #include "db/EMDevice.h"
-#include "db/EMDeviceGroup.h"
-#include "db/EMDeviceGroupItem.h"
-#include "db/EMModule.h"
-#include "db/EMProtocol.h"
-#include "db/EMRole.h"
-#include "db/EMRoleModule.h"
 #include "db/EMPassageway.h"
-#include "db/EMRealDataCommunication.h"
 #include "db/EMUser.h"
 #include "db/EMUserDevice.h"
 #include "db/SessionTimeouts.h"
@@ -142,17 +136,7 @@ public:
         interruptDatabaseWork();
         FaultLookupWorker::instance().stop();
         // The record caches, as the program's exit releases them.
-        EMDevice::releaseAll();
-        EMProtocol::releaseAll();
-        EMPassageway::releaseAll();
-        EMDeviceGroup::releaseAll();
-        EMDeviceGroupItem::releaseAll();
-        EMUserDevice::releaseAll();
-        EMUser::releaseAll();
-        EMRoleModule::releaseAll();
-        EMModule::releaseAll();
-        EMRole::releaseAll();
-        EMRealDataCommunication::releaseAll();
+        releaseRecordCaches();
         closeDatabase();
         truthMessages_ = truth_->messages();
         truth_.reset();

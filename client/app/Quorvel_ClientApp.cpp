@@ -9,17 +9,8 @@
 #include "app/Globals.h"
 #include "app/StartupTrace.h"
 #include "db/ConnectionPool.h"
-#include "db/EMDevice.h"
-#include "db/EMDeviceGroup.h"
-#include "db/EMDeviceGroupItem.h"
-#include "db/EMModule.h"
-#include "db/EMPassageway.h"
-#include "db/EMProtocol.h"
-#include "db/EMRealDataCommunication.h"
-#include "db/EMRole.h"
-#include "db/EMRoleModule.h"
 #include "db/EMUser.h"
-#include "db/EMUserDevice.h"
+#include "db/RecordCaches.h"
 #include "mqtt/BrokerLink.h"
 #include "mqtt/ChannelSubscriptions.h"
 #include "mqtt/FaultLookupWorker.h"
@@ -146,19 +137,9 @@ int CQuorvel_ClientApp::ExitInstance() {
     interruptDatabaseWork();
     FaultLookupWorker::instance().stop();
 
-    EMDevice::releaseAll();
-    EMProtocol::releaseAll();
-    EMPassageway::releaseAll();
-    EMDeviceGroup::releaseAll();
-    EMDeviceGroupItem::releaseAll();
-    EMUserDevice::releaseAll();
-    EMUser::releaseAll();
-    loginUser = nullptr;
     // Also the lists the views kept using until their frame went.
-    EMRoleModule::releaseAll();
-    EMModule::releaseAll();
-    EMRole::releaseAll();
-    EMRealDataCommunication::releaseAll();
+    releaseRecordCaches();
+    loginUser = nullptr;
 
     closeDatabase();
     Config::destroyInstance();

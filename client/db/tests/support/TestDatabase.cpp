@@ -16,17 +16,7 @@
 #include <soci/mysql/soci-mysql.h>
 
 #include "db/ConnectionPool.h"
-#include "db/EMDevice.h"
-#include "db/EMDeviceGroup.h"
-#include "db/EMDeviceGroupItem.h"
-#include "db/EMModule.h"
-#include "db/EMPassageway.h"
-#include "db/EMProtocol.h"
-#include "db/EMRealDataCommunication.h"
-#include "db/EMRole.h"
-#include "db/EMRoleModule.h"
-#include "db/EMUser.h"
-#include "db/EMUserDevice.h"
+#include "db/RecordCaches.h"
 
 namespace {
 
@@ -218,17 +208,7 @@ bool TestDatabase::openPool()
 void TestDatabase::closePool()
 {
     closeDatabase();
-    EMDevice::releaseAll();
-    EMProtocol::releaseAll();
-    EMPassageway::releaseAll();
-    EMDeviceGroup::releaseAll();
-    EMDeviceGroupItem::releaseAll();
-    EMRealDataCommunication::releaseAll();
-    EMUserDevice::releaseAll();
-    EMUser::releaseAll();
-    EMRoleModule::releaseAll();
-    EMModule::releaseAll();
-    EMRole::releaseAll();
+    releaseRecordCaches();
 }
 
 std::string TestDatabase::gbk(const std::string& utf8)
