@@ -6,25 +6,13 @@
 #include "LogCapture.h"
 #include "TcpForwarder.h"
 #include "TestDatabase.h"
+#include "quorvel_test/LocalTime.h"
 #include "db/ConnectionPool.h"
 #include "db/EMDeviceData.h"
 #include "db/EMDeviceGroup.h"
 #include "db/EMDeviceGroupItem.h"
 
 namespace {
-
-std::time_t localTime(int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
 
 const std::time_t kDayStart = localTime(2020, 1, 5, 0, 0, 0);
 const std::time_t kDayEnd = localTime(2020, 1, 5, 23, 59, 59);

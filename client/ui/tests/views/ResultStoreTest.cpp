@@ -16,6 +16,7 @@
 #include "CsvReadBack.h"
 #include "TempDir.h"
 #include "TestDatabase.h"
+#include "quorvel_test/LocalTime.h"
 #include "app/TextCodec.h"
 #include "db/EMDeviceData.h"
 #include "db/EMDeviceGroup.h"
@@ -49,19 +50,6 @@ INSERT INTO data_all VALUES
   ('2021-07-01 01:00:00', 1, 2, 3, 2.2250738585072014e-308, 'a;b	c', 10),
   ('2022-11-30 17:45:01', 99, 100, 101, -2.5, '温度℃', 11);
 )SQL";
-
-std::time_t localTime(int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
 
 std::string fileBytes(const std::string& path)
 {

@@ -23,6 +23,7 @@
 #include "TcpForwarder.h"
 #include "TempDir.h"
 #include "TestDatabase.h"
+#include "quorvel_test/LocalTime.h"
 #include "ViewsTestApp.h"
 #include "XlsReadBack.h"
 #include "db/ConnectionPool.h"
@@ -88,19 +89,6 @@ CREATE TABLE data_gp (DataTime DATETIME NOT NULL, s INT NULL, n VARCHAR(64) NULL
   KEY idx_data_gp_time (DataTime)) ENGINE=InnoDB DEFAULT CHARSET=gbk;
 INSERT INTO data_gp (DataTime, s, n) VALUES ('2019-03-24 08:00:00', 1, 'x'), ('2019-03-24 09:00:00', 2, 'y');
 )SQL";
-
-std::time_t local(int y, int mo, int d, int h, int mi, int s)
-{
-    struct tm t {};
-    t.tm_year = y - 1900;
-    t.tm_mon = mo - 1;
-    t.tm_mday = d;
-    t.tm_hour = h;
-    t.tm_min = mi;
-    t.tm_sec = s;
-    t.tm_isdst = -1;
-    return std::mktime(&t);
-}
 
 // <build>/tests/artifacts, beside this test program.
 std::string artifactsDir()
@@ -281,7 +269,7 @@ TEST_F(ViewsTest, HistoryTableColumnsSeriesAndPointTimes)
     EXPECT_EQ(plot.series[1].caption, "C");
     EXPECT_EQ(plot.createWnd, 1);
 
-    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 26, 0, 0, 0));
+    setRange(view, localTime(2019, 3, 24, 0, 0, 0), localTime(2019, 3, 26, 0, 0, 0));
     runQuery(view);
     CResultList* list = view->GetResultList();
     ASSERT_EQ(list->GetItemCount(), 3);
@@ -298,7 +286,7 @@ TEST_F(ViewsTest, HistoryTableColumnsSeriesAndPointTimes)
     EXPECT_EQ(plot.updateDatas, 1);
 
     // Both ends of the range count.
-    setRange(view, local(2019, 3, 24, 8, 5, 0), local(2019, 3, 24, 8, 35, 0));
+    setRange(view, localTime(2019, 3, 24, 8, 5, 0), localTime(2019, 3, 24, 8, 35, 0));
     runQuery(view);
     EXPECT_EQ(list->GetItemCount(), 2);
 
@@ -318,7 +306,7 @@ TEST_F(ViewsTest, HistoryTableColumnsSeriesAndPointTimes)
 TEST_F(ViewsTest, CurvesArePreparedOnceAndKeptAcrossGroupChanges)
 {
     auto* view = makeView<CViewHistory>();
-    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 26, 0, 0, 0));
+    setRange(view, localTime(2019, 3, 24, 0, 0, 0), localTime(2019, 3, 26, 0, 0, 0));
     runQuery(view);
     const PlotLog& first = *plotLogs().back();
     EXPECT_EQ(first.initPlots, 0);
@@ -350,7 +338,7 @@ TEST_F(ViewsTest, HistoryExportWritesWhatTheTableShows)
 {
     TempDir dir;
     auto* view = makeView<CViewHistory>();
-    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 26, 0, 0, 0));
+    setRange(view, localTime(2019, 3, 24, 0, 0, 0), localTime(2019, 3, 26, 0, 0, 0));
 
     // Nothing to export before a query: no dialog at all.
     view->Export();
@@ -395,7 +383,7 @@ TEST_F(ViewsTest, ExportHeaderTakesTheItemNamesAtExportTime)
 {
     TempDir dir;
     auto* view = makeView<CViewHistory>();
-    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 26, 0, 0, 0));
+    setRange(view, localTime(2019, 3, 24, 0, 0, 0), localTime(2019, 3, 26, 0, 0, 0));
     runQuery(view);
     EMDeviceGroupItem* item = EMDeviceGroupItem::getByGroup("ga").at(0);
     const std::string before = item->c4;
@@ -418,7 +406,7 @@ TEST_F(ViewsTest, FailedExportSaysSoWithThePath)
 {
     TempDir dir;
     auto* view = makeView<CViewHistory>();
-    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 26, 0, 0, 0));
+    setRange(view, localTime(2019, 3, 24, 0, 0, 0), localTime(2019, 3, 26, 0, 0, 0));
     runQuery(view);
     const std::string path = dir.file("gone/history.xls");
     wxString proposed, message;
@@ -433,7 +421,7 @@ TEST_F(ViewsTest, StatisticsLabelsAndPointTimesPerPeriod)
 {
     auto* view = makeView<CViewStatistics>();
     EXPECT_EQ(columnTitles(view->GetResultList()), (std::vector<std::string>{"DataTime", "A", "B", "C"}));
-    setRange(view, local(2019, 3, 1, 0, 0, 0), local(2019, 4, 30, 23, 59, 59));
+    setRange(view, localTime(2019, 3, 1, 0, 0, 0), localTime(2019, 4, 30, 23, 59, 59));
     CResultList* list = view->GetResultList();
 
     runQuery(view);  // hourly, the initial choice
@@ -474,7 +462,7 @@ TEST_F(ViewsTest, StatisticsExportNamesThePeriodOfTheLastRun)
 {
     TempDir dir;
     auto* view = makeView<CViewStatistics>();
-    setRange(view, local(2019, 3, 1, 0, 0, 0), local(2019, 3, 31, 23, 59, 59));
+    setRange(view, localTime(2019, 3, 1, 0, 0, 0), localTime(2019, 3, 31, 23, 59, 59));
     runQuery(view);  // hourly
     dynamic_cast<wxRadioButton*>(view->FindWindow(CViewStatistics::IDC_DAY))->SetValue(true);  // not run
 
@@ -504,7 +492,7 @@ TEST_F(ViewsTest, StatisticsOfPlaceholderItemsHaveColumnsButNoCurves)
     EXPECT_EQ(columnTitles(view->GetResultList()), (std::vector<std::string>{"DataTime", "S", "N"}));
     EXPECT_TRUE(plotLogs().back()->series.empty());
 
-    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 24, 23, 0, 0));
+    setRange(view, localTime(2019, 3, 24, 0, 0, 0), localTime(2019, 3, 24, 23, 0, 0));
     runQuery(view);
     CResultList* list = view->GetResultList();
     ASSERT_EQ(list->GetItemCount(), 2);
@@ -533,7 +521,7 @@ TEST_F(ViewsTest, SeventyThousandRowsTableCurvesAndTwoSheets)
     auto* view = makeView<CViewHistory>();
     view->SelectGroup(2);
     EXPECT_EQ(columnTitles(view->GetResultList()), (std::vector<std::string>{"DataTime", "流量", "液位"}));
-    setRange(view, local(2019, 3, 1, 0, 0, 0), local(2019, 4, 30, 0, 0, 0));
+    setRange(view, localTime(2019, 3, 1, 0, 0, 0), localTime(2019, 4, 30, 0, 0, 0));
     runQuery(view);
     CResultList* list = view->GetResultList();
     ASSERT_EQ(list->GetItemCount(), 70000);
@@ -615,7 +603,7 @@ TEST_F(ViewsTest, SeventyThousandRowsToCsvReadBackByAnotherReader)
     TempDir dir;
     auto* view = makeView<CViewHistory>();
     view->SelectGroup(2);
-    setRange(view, local(2019, 3, 1, 0, 0, 0), local(2019, 4, 30, 0, 0, 0));
+    setRange(view, localTime(2019, 3, 1, 0, 0, 0), localTime(2019, 4, 30, 0, 0, 0));
     runQuery(view);
     CResultList* list = view->GetResultList();
     ASSERT_EQ(list->GetItemCount(), 70000);
@@ -672,10 +660,10 @@ TEST_F(ViewsTest, PickerTakesTypedTimesAndStepsFields)
     auto* view = makeView<CViewHistory>();
     CTimePickerText* picker = view->GetStartPicker();
     picker->SetValue("2019/3/24 8:05:00");
-    EXPECT_EQ(picker->GetTime(), local(2019, 3, 24, 8, 5, 0));
+    EXPECT_EQ(picker->GetTime(), localTime(2019, 3, 24, 8, 5, 0));
     EXPECT_EQ(picker->GetValue(), "2019/03/24 08:05:00");
     picker->SetValue("2019/02/30 00:00:00");  // no such day: the last good time stays
-    EXPECT_EQ(picker->GetTime(), local(2019, 3, 24, 8, 5, 0));
+    EXPECT_EQ(picker->GetTime(), localTime(2019, 3, 24, 8, 5, 0));
     EXPECT_EQ(picker->GetValue(), "2019/03/24 08:05:00");
 
     auto press = [&](int key, long caret) {
@@ -686,9 +674,9 @@ TEST_F(ViewsTest, PickerTakesTypedTimesAndStepsFields)
         picker->GetEventHandler()->ProcessEvent(down);
     };
     press(WXK_UP, 9);  // day
-    EXPECT_EQ(picker->GetTime(), local(2019, 3, 25, 8, 5, 0));
+    EXPECT_EQ(picker->GetTime(), localTime(2019, 3, 25, 8, 5, 0));
     press(WXK_DOWN, 6);  // month
-    EXPECT_EQ(picker->GetTime(), local(2019, 2, 25, 8, 5, 0));
+    EXPECT_EQ(picker->GetTime(), localTime(2019, 2, 25, 8, 5, 0));
     press(WXK_UP, 18);  // second
     EXPECT_EQ(picker->GetValue(), "2019/02/25 08:05:01");
 }
@@ -697,7 +685,7 @@ TEST_F(ViewsTest, PickerTakesTypedTimesAndStepsFields)
 TEST_F(ViewsTest, EnterRunsTheQuery)
 {
     auto* view = makeView<CViewHistory>();
-    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 26, 0, 0, 0));
+    setRange(view, localTime(2019, 3, 24, 0, 0, 0), localTime(2019, 3, 26, 0, 0, 0));
     wxKeyEvent enter(wxEVT_CHAR_HOOK);
     enter.m_keyCode = WXK_RETURN;
     enter.SetEventObject(view->GetEndPicker());
@@ -714,7 +702,7 @@ TEST_F(ViewsTest, GroupChangeDuringAQueryDropsItsRows)
 {
     auto* view = makeView<CViewHistory>();
     view->SelectGroup(2);
-    setRange(view, local(2019, 3, 1, 0, 0, 0), local(2019, 4, 30, 0, 0, 0));
+    setRange(view, localTime(2019, 3, 1, 0, 0, 0), localTime(2019, 4, 30, 0, 0, 0));
     view->RunQuery();
     ASSERT_TRUE(view->IsQueryRunning());
     // Events (and with them the query's result) are handled only when pumped.
@@ -725,7 +713,7 @@ TEST_F(ViewsTest, GroupChangeDuringAQueryDropsItsRows)
     EXPECT_EQ(columnTitles(view->GetResultList()), (std::vector<std::string>{"DataTime", "A", "B", "C"}));
     EXPECT_TRUE(plotLogs().back()->rows.empty());
 
-    setRange(view, local(2019, 3, 24, 0, 0, 0), local(2019, 3, 26, 0, 0, 0));
+    setRange(view, localTime(2019, 3, 24, 0, 0, 0), localTime(2019, 3, 26, 0, 0, 0));
     runQuery(view);
     EXPECT_EQ(view->GetResultList()->GetItemCount(), 3);
 }
@@ -739,7 +727,7 @@ TEST_F(ViewsTest, RowsAcrossMonthAndYearEndsAreOldestFirstInTableCurvesAndExport
     view->SelectDevice(1);
     view->SelectGroup(1);
     ASSERT_EQ(columnTitles(view->GetResultList()), (std::vector<std::string>{"DataTime", "Y"}));
-    setRange(view, local(2019, 9, 30, 22, 0, 0), local(2020, 1, 1, 1, 0, 0));
+    setRange(view, localTime(2019, 9, 30, 22, 0, 0), localTime(2020, 1, 1, 1, 0, 0));
     runQuery(view);
     const char* labels[] = {"2019-9-30 23:00:00", "2019-9-30 23:30:00", "2019-10-01 00:00:00",
                             "2019-10-01 00:30:00", "2019-12-31 23:00:00", "2019-12-31 23:30:00",
@@ -791,7 +779,7 @@ TEST_F(ViewsTest, AQueryCutPartWayIsReportedAndLeavesNothingToExport)
     } restore;
 
     auto* view = makeView<CViewHistory>();
-    setRange(view, local(2019, 3, 1, 0, 0, 0), local(2019, 4, 30, 0, 0, 0));
+    setRange(view, localTime(2019, 3, 1, 0, 0, 0), localTime(2019, 4, 30, 0, 0, 0));
     runQuery(view);
     ASSERT_EQ(view->GetResultList()->GetItemCount(), 4);  // group A: a whole result first
 
@@ -824,7 +812,7 @@ TEST_F(ViewsTest, RunningOutOfMemoryInTheQueryIsReportedNotFatal)
         db_->executeUtf8("INSERT INTO data_gb SELECT * FROM data_gb");
     auto* view = makeView<CViewHistory>();
     view->SelectGroup(2);
-    setRange(view, local(2019, 3, 1, 0, 0, 0), local(2019, 4, 30, 0, 0, 0));
+    setRange(view, localTime(2019, 3, 1, 0, 0, 0), localTime(2019, 4, 30, 0, 0, 0));
     pumpFor(200);
 
     // Address space now in use, plus the worker's stack and a few MB: far
