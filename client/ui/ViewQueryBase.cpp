@@ -403,7 +403,6 @@ void CViewQueryBase::RunQuery()
     m_queryDeviceUtf8 = device ? gbkToUtf8(device->name) : std::string();
     m_queryGroupUtf8 = gbkToUtf8(group->groupName);
     m_queryGroupId = group->id;
-    m_queryItemNamesUtf8 = itemNamesUtf8(group->id);
 
     // The last result goes now, not when the next one is complete: two
     // results of millions of rows are never held side by side.
@@ -587,7 +586,7 @@ void CViewQueryBase::Export()
 
     // The header row names the items as they are now: a name edited in the
     // data point view since the query is exported as edited.
-    m_queryItemNamesUtf8 = itemNamesUtf8(m_queryGroupId);
+    const std::vector<std::string> itemNames = itemNamesUtf8(m_queryGroupId);
     const quorvel::ui::StoreCells rows(*m_result);
     std::unique_ptr<wxProgressDialog> progress;
     if (rows.rowCount() >= kProgressFromRows) {
@@ -603,8 +602,8 @@ void CViewQueryBase::Export()
         return progress->Update(static_cast<int>(total ? done * 1000 / total : 1000));
     };
     const std::string target = path.ToStdString(wxConvUTF8);
-    const auto result = csv ? quorvel::ui::exportCellsToCsv(target, m_queryItemNamesUtf8, rows, report)
-                            : quorvel::ui::exportCellsToXls(target, m_queryItemNamesUtf8, rows, report);
+    const auto result = csv ? quorvel::ui::exportCellsToCsv(target, itemNames, rows, report)
+                            : quorvel::ui::exportCellsToXls(target, itemNames, rows, report);
     progress.reset();
     switch (result.status) {
     case quorvel::ui::SheetExportResult::Saved:

@@ -166,7 +166,6 @@ private:
     std::string m_queryDeviceUtf8;
     std::string m_queryGroupUtf8;
     std::string m_queryGroupId;  // em_device_group.id of the last query's group
-    std::vector<std::string> m_queryItemNamesUtf8;
 
     std::thread m_worker;
     std::shared_ptr<WorkerLink> m_workerLink;  // how the worker reaches the view, and says it is done
