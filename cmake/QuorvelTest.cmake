@@ -25,8 +25,13 @@ function(quorvel_add_test)
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   set_tests_properties(${T_NAME} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
                        ENVIRONMENT "QUORVEL_SOURCE_DIR=${CMAKE_SOURCE_DIR};QUORVEL_BIN_DIR=${QUORVEL_OUT}")
-  # Window tests share one display (screenshots, synthetic input): one at a time.
+  # Window tests share one display (screenshots, synthetic input): one at a
+  # time. Window and broker tests publish and hear the status topics of the
+  # same seeded channels on the one test broker: one at a time too, or a
+  # message of one test changes a lamp another is watching.
   if(T_LABEL STREQUAL "ui")
-    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK display)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK "display;broker_channels")
+  elseif(T_LABEL STREQUAL "mqtt")
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK broker_channels)
   endif()
 endfunction()
