@@ -44,6 +44,8 @@
 #include "mqtt/ChannelSubscriptions.h"
 #include "mqtt/TransDataHandler.h"
 #include "quillet/MqttClient.h"
+#include "mqtt/BrokerLink.h"
+#include "app/ConfigWorkParam.h"
 #include "ui/MainFrame.h"
 #include "ui/ViewDebug.h"
 #include "ui/ViewRealtime.h"
@@ -141,7 +143,6 @@ int main(int argc, char** argv) {
         const std::string connection =
             buildConnectionString(env("QUORVEL_DB_HOST"), static_cast<std::uint16_t>(std::stoi(env("QUORVEL_DB_PORT"))),
                                   db, env("QUORVEL_DB_USER"), env("QUORVEL_DB_PASSWORD"));
-        const std::string broker = env("QUORVEL_MQTT_HOST") + ":" + env("QUORVEL_MQTT_PORT");
 
         int wxArgc = 1;
         char name[] = "bench_realtime_scale";
@@ -163,8 +164,13 @@ int main(int argc, char** argv) {
         frame->Update();
         const auto tShown = Clock::now();
         auto* handler = new TransDataHandler;
-        MqttClient* client = MqttClient::create(handler, broker.c_str());
-        client->connect(env("QUORVEL_MQTT_USER").c_str(), env("QUORVEL_MQTT_PASSWORD").c_str());
+        // The broker link as the program makes it (size limit included).
+        ConfigWorkParam link;
+        link.mqttIp = env("QUORVEL_MQTT_HOST");
+        link.mqttPort = static_cast<std::uint16_t>(std::stoi(env("QUORVEL_MQTT_PORT")));
+        link.mqttUser = env("QUORVEL_MQTT_USER");
+        link.mqttPassword = env("QUORVEL_MQTT_PASSWORD");
+        MqttClient* client = createBrokerClient(handler, link);
         frame->SetMqttClient(client);
         subscribeUserChannels(*client, logic.user()->id);
         const auto tSubscribed = Clock::now();

@@ -6,6 +6,7 @@
 
 #include "app/Config.h"
 #include "app/Globals.h"
+#include "mqtt/IntakeLimits.h"
 #include "pellorn/LogWrapper.h"
 
 namespace {
@@ -34,6 +35,7 @@ MqttClient* createBrokerClient(MqttClientHandler* handler, const ConfigWorkParam
 {
     const std::string address = wp.mqttIp + ":" + std::to_string(wp.mqttPort);
     MqttClient* client = MqttClient::create(handler, address.c_str());
+    client->setMaximumIncomingPacket(intake::kMaxIncomingPacket);
     if (wp.mqttTls.enabled) {
         MqttTlsSettings tls;
         const std::string ca = TlsParam::resolve(wp.mqttTls.ca);

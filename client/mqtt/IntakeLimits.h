@@ -11,6 +11,11 @@ namespace intake {
 constexpr int kMaxCommStatusPayload = 16;
 constexpr int kMaxTransUpPayload = 1024 * 1024;
 
+// The largest packet the broker is asked to send at all: the largest payload
+// kept plus the longest topic and the packet's own header. Anything larger
+// stays at the broker, so a flood of huge messages never reaches memory here.
+constexpr unsigned kMaxIncomingPacket = kMaxTransUpPayload + 65535 + 2 + 16;
+
 // The queue between the MQTT thread and the debug view: a slow view loses
 // the newest data beyond these, never the program its memory.
 constexpr std::size_t kDebugQueueMessages = 4096;

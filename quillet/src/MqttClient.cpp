@@ -1,6 +1,7 @@
 #include "quillet/MqttClient.h"
 
 #include <mosquitto.h>
+#include <mqtt_protocol.h>
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
 
@@ -33,6 +34,11 @@ constexpr int kLoopTimeoutMs = 500;
 constexpr std::chrono::seconds kConnectTimeout{10};
 using Clock = std::chrono::steady_clock;  // longest wait before the stop flag is seen
 constexpr int kDefaultPort = 1883;
+// "Unacceptable protocol version": the reason code an MQTT 5 attempt gets
+// (the library also reports a 3.1.1 broker's refusal so), and the return
+// code of a 3.1.1 attempt.
+constexpr int kUnsupportedProtocolV5 = 132;
+constexpr int kUnsupportedProtocolV311 = 1;
 // How long stop() lets the network thread finish on its own before it
 // breaks the socket under it (a flood can keep the library reading).
 constexpr std::chrono::milliseconds kStopGrace{300};
@@ -134,6 +140,16 @@ public:
         }
         tlsBroken_ = false;
         setFailure(MqttLinkFailure::None, {});
+        return true;
+    }
+
+    bool setMaximumIncomingPacket(unsigned bytes) {
+        std::lock_guard<std::mutex> lock(stateMutex_);
+        if (mosq_ == nullptr || started_ || stopped_ || bytes == 0) {
+            return false;
+        }
+        maxIncomingPacket_ = bytes;
+        speakV5_ = true;
         return true;
     }
 
@@ -243,6 +259,7 @@ private:
             // unreachable host; the loop completes it.
             const auto attemptStart = Clock::now();
             resetAttempt();
+            const bool triedV5 = chooseProtocol();
             int rc = mosquitto_connect_async(mosq_, host_.c_str(), port_, kProtocolKeepAliveSeconds);
             if (rc == MOSQ_ERR_SUCCESS) {
                 while ((rc = mosquitto_loop(mosq_, kLoopTimeoutMs, 1)) == MOSQ_ERR_SUCCESS) {
@@ -264,6 +281,18 @@ private:
             connected_ = false;
             if (sessionEstablished_) {
                 delay = kReconnectDelayMin;  // it worked once: start over quickly
+            } else if (maxIncomingPacket_ != 0) {
+                // A 3.1.1 broker answers MQTT 5 with "unacceptable protocol
+                // version" or by closing the link: try the other version next.
+                // A refusal of the login itself says nothing about the version.
+                const bool loginRefused = refusedCode_ != 0 && refusedCode_ != kUnsupportedProtocolV5 &&
+                                          refusedCode_ != kUnsupportedProtocolV311;
+                if (!loginRefused) {
+                    speakV5_ = !triedV5;
+                }
+                if (triedV5 && refusedCode_ == kUnsupportedProtocolV5) {
+                    continue;  // the broker answered at once: no reason to wait
+                }
             }
             std::unique_lock<std::mutex> lock(stateMutex_);
             if (wakeup_.wait_for(lock, delay, [this] { return stopped_; })) {
@@ -275,6 +304,26 @@ private:
         std::lock_guard<std::mutex> lock(stateMutex_);
         loopEnded_ = true;
         wakeup_.notify_all();
+    }
+
+    // Sets the protocol version of the next attempt and its CONNECT
+    // properties. True when it goes out as MQTT 5 with the size limit.
+    bool chooseProtocol() {
+        const bool v5 = maxIncomingPacket_ != 0 && speakV5_;
+        mosquitto_int_option(mosq_, MOSQ_OPT_PROTOCOL_VERSION, v5 ? MQTT_PROTOCOL_V5 : MQTT_PROTOCOL_V311);
+        mosquitto_property* properties = nullptr;
+        if (v5) {
+            mosquitto_property_add_int32(&properties, MQTT_PROP_MAXIMUM_PACKET_SIZE, maxIncomingPacket_);
+        }
+        // The library keeps CONNECT properties only through its blocking
+        // connect call, which would hold this thread (and stop()) for as long
+        // as an unreachable host takes to time out. Given port -1 it stores
+        // the properties and returns before touching the network; the
+        // asynchronous connect that follows sends them. The flood test
+        // against the real broker shows whether they went out.
+        mosquitto_connect_bind_v5(mosq_, host_.c_str(), -1, kProtocolKeepAliveSeconds, nullptr, properties);
+        mosquitto_property_free_all(&properties);
+        return v5;
     }
 
     // A new attempt: forget what the last one saw.
@@ -290,7 +339,8 @@ private:
         std::string detail;
         if (refusedCode_ != 0) {
             failure = MqttLinkFailure::Refused;
-            detail = mosquitto_connack_string(refusedCode_);
+            // MQTT 5 reason codes start at 128; 3.1.1 return codes are 1..5.
+            detail = refusedCode_ >= 128 ? mosquitto_reason_string(refusedCode_) : mosquitto_connack_string(refusedCode_);
         } else if (rc == MOSQ_ERR_TLS || verifyError_ != X509_V_OK || !tlsErrorText_.empty()) {
             if (verifyError_ == X509_V_ERR_HOSTNAME_MISMATCH || verifyError_ == X509_V_ERR_IP_ADDRESS_MISMATCH) {
                 failure = MqttLinkFailure::TlsHostName;
@@ -414,6 +464,8 @@ private:
     int verifyError_ = 0;              // network thread only: X509 result of this attempt
     std::string tlsErrorText_;         // network thread only: first TLS error of this attempt
     int refusedCode_ = 0;              // network thread only: CONNACK code of this attempt
+    unsigned maxIncomingPacket_ = 0;   // 0: no limit asked, the link speaks 3.1.1
+    bool speakV5_ = false;             // network thread only once started: version of the next attempt
 
     mutable std::mutex failureMutex_;  // failure_, failureDetail_
     MqttLinkFailure failure_ = MqttLinkFailure::None;
@@ -438,6 +490,8 @@ MqttClient::~MqttClient() { delete impl_; }
 bool MqttClient::connect(const char* user, const char* password) { return impl_->connect(user, password); }
 
 bool MqttClient::setTls(const MqttTlsSettings& settings) { return impl_->setTls(settings); }
+
+bool MqttClient::setMaximumIncomingPacket(unsigned bytes) { return impl_->setMaximumIncomingPacket(bytes); }
 
 MqttLinkFailure MqttClient::lastFailure(std::string* detail) const { return impl_->lastFailure(detail); }
 

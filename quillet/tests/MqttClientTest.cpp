@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <thread>
 
@@ -217,4 +218,38 @@ TEST_F(ClientFixture, StopFromInsideACallbackDoesNotDeadlock) {
     std::this_thread::sleep_for(200ms);
     EXPECT_EQ(calls.load(), 1) << "no callback after stop()";
     client.reset();  // joins the network thread that stopped itself
+}
+
+// A client that asked for a size limit gets messages up to the limit and,
+// from a broker that honours the request (MQTT 5), nothing larger. A broker
+// that speaks only 3.1.1 (QUORVEL_MQTT_BROKER_V311=1) still serves it, with
+// every message.
+TEST_F(ClientFixture, AskedSizeLimitKeepsLargerMessagesAtTheBroker) {
+    const bool brokerV311 = std::getenv("QUORVEL_MQTT_BROKER_V311") != nullptr;
+    RecordingHandler handler;
+    std::unique_ptr<MqttClient> client(MqttClient::create(&handler, env.address().c_str()));
+    ASSERT_TRUE(client->setMaximumIncomingPacket(64 * 1024));
+    ASSERT_TRUE(client->subscribe((root + "/+").c_str()));
+    ASSERT_TRUE(client->connect(env.user.c_str(), env.password.c_str()));
+    ASSERT_TRUE(waitUntil([&] { return client->isConnected(); }, 10s)) << "no session with " << env.address();
+    EXPECT_FALSE(client->setMaximumIncomingPacket(1024)) << "too late once started";
+    TestPublisher pub(env);
+    awaitSubscription(handler, pub, root + "/probe");
+
+    const std::string big(200 * 1024, 'x');
+    const std::string fit(60 * 1024, 'y');
+    ASSERT_TRUE(pub.publish(root + "/big", big));
+    ASSERT_TRUE(pub.publish(root + "/fit", fit));
+    ASSERT_TRUE(pub.publish(root + "/end", "end"));
+    auto count = [&](const std::string& topic, size_t size) {
+        int n = 0;
+        for (const auto& m : handler.snapshot()) {
+            n += m.topic == topic && m.payload.size() == size;
+        }
+        return n;
+    };
+    ASSERT_TRUE(waitUntil([&] { return count(root + "/end", 3) == 1; }, 10s));
+    EXPECT_EQ(count(root + "/fit", fit.size()), 1);
+    EXPECT_EQ(count(root + "/big", big.size()), brokerV311 ? 1 : 0);
+    EXPECT_TRUE(client->isConnected()) << "the withheld message must not cost the link";
 }

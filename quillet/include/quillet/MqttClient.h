@@ -78,6 +78,14 @@ public:
     // later connect() fails instead of falling back to plain TCP.
     bool setTls(const MqttTlsSettings& settings);
 
+    // Asks the broker to send no packet larger than `bytes` (call before
+    // connect): larger messages then never reach this process, so a flood of
+    // huge messages cannot take its memory. The link speaks MQTT 5 for this;
+    // a broker that only speaks 3.1.1 is spoken to in 3.1.1 from its first
+    // refusal on and sends everything (the handler's own size checks remain
+    // the guard there). False for 0 or when the client already started.
+    bool setMaximumIncomingPacket(unsigned bytes);
+
     // The reason of the most recent failed attempt, with the library's
     // words in `detail` (e.g. the certificate error). None once connected.
     MqttLinkFailure lastFailure(std::string* detail = nullptr) const;
