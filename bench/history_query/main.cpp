@@ -23,6 +23,8 @@
 #include <soci/soci.h>
 
 #include "db/ConnectionPool.h"
+#include "db/ConnectionString.h"
+#include "db/Database.h"
 #include "db/EMDeviceData.h"
 #include "db/EMDeviceGroup.h"
 

@@ -34,6 +34,8 @@
 
 #include "app/TextCodec.h"
 #include "db/ConnectionPool.h"
+#include "db/ConnectionString.h"
+#include "db/Database.h"
 #include "db/EMDevice.h"
 #include "db/EMDeviceData.h"
 #include "db/EMDeviceGroup.h"

@@ -37,6 +37,8 @@
 
 #include "LoopProbe.h"
 #include "db/ConnectionPool.h"
+#include "db/ConnectionString.h"
+#include "db/Database.h"
 #include "db/EMPassageway.h"
 #include "db/EMRealDataCommunication.h"
 #include "db/EMUser.h"

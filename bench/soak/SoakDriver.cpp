@@ -30,10 +30,11 @@
 #include <wx/timer.h>
 
 #include "SoakTruth.h"
+#include "app/ClientShutdown.h"
 #include "app/Config.h"
 #include "app/Globals.h"
-#include "db/ConnectionPool.h"
-#include "db/RecordCaches.h"
+#include "db/ConnectionString.h"
+#include "db/Database.h"
 #include "db/EMDevice.h"
 #include "db/EMPassageway.h"
 #include "db/EMUser.h"
@@ -112,8 +113,8 @@ public:
         frame_->SetSize(0, 40, 1280, 984);
         frame_->Show();
         view_ = dynamic_cast<CViewRealtime*>(frame_->GetView(0));
-        handler_ = std::make_unique<TransDataHandler>();
-        client_ = MqttClient::create(handler_.get(), (host + ":" + std::to_string(port)).c_str());
+        handler_ = new TransDataHandler;
+        client_ = MqttClient::create(handler_, (host + ":" + std::to_string(port)).c_str());
         client_->connect(env("QUORVEL_MQTT_USER").c_str(), env("QUORVEL_MQTT_PASSWORD").c_str());
         frame_->SetMqttClient(client_);
         subscribeUserChannels(*client_, user->id);
@@ -130,14 +131,8 @@ public:
 
     int OnExit() override {
         if (restartThread_.joinable()) restartThread_.join();  // it touches this object
-        client_->stop();
-        handler_.reset();
-        delete client_;
-        interruptDatabaseWork();
-        FaultLookupWorker::instance().stop();
-        // The record caches, as the program's exit releases them.
-        releaseRecordCaches();
-        closeDatabase();
+        // As the program's exit does it.
+        shutDownLiveDataAndDatabase(client_, handler_);
         truthMessages_ = truth_->messages();
         truth_.reset();
         relay_->stop();
@@ -269,7 +264,7 @@ private:
 
     std::unique_ptr<TcpForwarder> relay_;
     std::unique_ptr<SoakTruth> truth_;
-    std::unique_ptr<TransDataHandler> handler_;
+    TransDataHandler* handler_ = nullptr;
     MqttClient* client_ = nullptr;
     CMainFrame* frame_ = nullptr;
     CViewRealtime* view_ = nullptr;

@@ -5,15 +5,14 @@
 #include <wx/gdicmn.h>
 #include <wx/msgdlg.h>
 
+#include "app/ClientShutdown.h"
 #include "app/Config.h"
 #include "app/Globals.h"
 #include "app/StartupTrace.h"
-#include "db/ConnectionPool.h"
+#include "db/DbLog.h"
 #include "db/EMUser.h"
-#include "db/RecordCaches.h"
 #include "mqtt/BrokerLink.h"
 #include "mqtt/ChannelSubscriptions.h"
-#include "mqtt/FaultLookupWorker.h"
 #include "mqtt/TransDataHandler.h"
 #include "pellorn/LogWrapper.h"
 #include "quillet/MqttClient.h"
@@ -57,6 +56,7 @@ bool CQuorvel_ClientApp::InitInstance() {
     // 2.-4. Own directory, logger, configuration.
     initModuleDir();
     g_logWrapper = createLogWrapper(kProgramName);
+    setDbLogWrapper(g_logWrapper);  // the record classes' failures go there
     Config::getInstance()->loadAll();
 
     // 5. Log in; anything but OK ends the program without a main window.
@@ -124,29 +124,17 @@ int CQuorvel_ClientApp::ExitInstance() {
     if (exited_) return 0;
     exited_ = true;
 
-    // The client is stopped before its handler goes, so no callback can reach
-    // a deleted handler; then both are freed.
-    if (g_mqttClient) g_mqttClient->stop();
-    delete g_transDataHandler;
-    g_transDataHandler = nullptr;
-    delete g_mqttClient;
-    g_mqttClient = nullptr;
-
-    // Exit never waits on the database: calls still blocked on a server that
-    // stopped answering fail at once, then the live-path lookups end.
-    interruptDatabaseWork();
-    FaultLookupWorker::instance().stop();
-
-    // Also the lists the views kept using until their frame went.
-    releaseRecordCaches();
+    // MQTT client and handler, record caches and the pool's sessions;
+    // loginUser pointed into the user cache.
+    shutDownLiveDataAndDatabase(g_mqttClient, g_transDataHandler);
     loginUser = nullptr;
 
-    closeDatabase();
     Config::destroyInstance();
 
     ReleaseTrayTool(trayTool);
     trayTool = nullptr;
 
+    setDbLogWrapper(nullptr);
     releaseLogWrapper(kProgramName);
     g_logWrapper = nullptr;
 

@@ -8,18 +8,7 @@
 #include <soci/mysql/soci-mysql.h>
 #include <sys/socket.h>
 
-#include "db/ConnectionString.h"
 #include "db/DbLog.h"
-#include "db/EMDevice.h"
-#include "db/EMDeviceGroup.h"
-#include "db/EMDeviceGroupItem.h"
-#include "db/EMModule.h"
-#include "db/EMPassageway.h"
-#include "db/EMProtocol.h"
-#include "db/EMRole.h"
-#include "db/EMRoleModule.h"
-#include "db/EMUser.h"
-#include "db/EMUserDevice.h"
 
 soci::connection_pool g_connectionPool(kConnectionPoolSize);
 
@@ -45,15 +34,6 @@ void debugOutput(const char* text)
 }
 
 }  // namespace
-
-std::string buildConnectionString(const std::string& dbIp, std::uint16_t dbPort,
-                                  const std::string& dbName, const std::string& dbUser,
-                                  const std::string& dbPassword)
-{
-    return "host=" + connectionStringValue(dbIp) + " port=" + std::to_string(dbPort) +
-           " db=" + connectionStringValue(dbName) + " user=" + connectionStringValue(dbUser) +
-           " password=" + connectionStringValue(dbPassword) + " charset=GBK";
-}
 
 void closeDatabase()
 {
@@ -102,7 +82,7 @@ void interruptDatabaseWork()
     }
 }
 
-bool openDatabase(const std::string& connectionString)
+bool openConnectionPool(const std::string& connectionString)
 {
     // A session left open by a half-successful earlier attempt would be
     // opened a second time; start from a closed pool instead.
@@ -125,17 +105,5 @@ bool openDatabase(const std::string& connectionString)
     }
     setConnectError({});
     poolOpen = true;
-
-    // Each loader logs its own failure; the next one runs regardless.
-    EMDevice::createAll();
-    EMProtocol::createAll();
-    EMPassageway::createAll();
-    EMDeviceGroup::createAll();
-    EMDeviceGroupItem::createAll();
-    EMUser::createAll();
-    EMUserDevice::createAll();
-    EMRoleModule::createAll();
-    EMModule::createAll();
-    EMRole::createAll();
     return true;
 }

@@ -16,3 +16,12 @@ std::string connectionStringValue(const std::string& value)
     quoted += '\'';
     return quoted;
 }
+
+std::string buildConnectionString(const std::string& dbIp, std::uint16_t dbPort,
+                                  const std::string& dbName, const std::string& dbUser,
+                                  const std::string& dbPassword)
+{
+    return "host=" + connectionStringValue(dbIp) + " port=" + std::to_string(dbPort) +
+           " db=" + connectionStringValue(dbName) + " user=" + connectionStringValue(dbUser) +
+           " password=" + connectionStringValue(dbPassword) + " charset=GBK";
+}

@@ -1,7 +1,14 @@
 #pragma once
-// One value of the database connection string, written so that the
-// database library reads it back unchanged.
+// The database connection string and each value in it, written so that the
+// database library reads them back unchanged.
+#include <cstdint>
 #include <string>
+
+// "host=<ip> port=<port> db=<name> user=<user> password=<pwd> charset=GBK",
+// each value written by connectionStringValue (quoted when it must be).
+std::string buildConnectionString(const std::string& dbIp, std::uint16_t dbPort,
+                                  const std::string& dbName, const std::string& dbUser,
+                                  const std::string& dbPassword);
 
 // As it stands when it holds no blank, quote or backslash (the default
 // settings read as before); otherwise, and when empty, in single quotes

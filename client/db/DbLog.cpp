@@ -1,14 +1,16 @@
 #include "db/DbLog.h"
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 
 #include <soci/error.h>
 
-#include "app/Globals.h"
 #include "pellorn/LogWrapper.h"
 
 namespace {
+
+std::atomic<pellorn::LogWrapper*> logWrapper{nullptr};
 
 std::mutex observerMutex;
 DbLogObserver observer;
@@ -26,17 +28,22 @@ void notify(const char* level, const char* format, const std::string& text)
 
 }  // namespace
 
+void setDbLogWrapper(pellorn::LogWrapper* wrapper)
+{
+    logWrapper = wrapper;
+}
+
 void dbLogError(const char* format, const std::string& text)
 {
-    if (g_logWrapper)
-        g_logWrapper->error2(format, text.c_str());
+    if (pellorn::LogWrapper* wrapper = logWrapper)
+        wrapper->error2(format, text.c_str());
     notify("ERROR", format, text);
 }
 
 void dbLogInfo(const char* format, const std::string& text)
 {
-    if (g_logWrapper)
-        g_logWrapper->info(format, text.c_str());
+    if (pellorn::LogWrapper* wrapper = logWrapper)
+        wrapper->info(format, text.c_str());
     notify("INFO", format, text);
 }
 

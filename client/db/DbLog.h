@@ -1,10 +1,18 @@
 #pragma once
-// Log lines of the database layer, written through the client's log
-// wrapper (g_logWrapper). Each format takes one %s: the exception text or
-// the statement.
+// Log lines of the database layer, written through the program's log
+// wrapper once start-up hands it over (setDbLogWrapper). Each format takes
+// one %s: the exception text or the statement.
 #include <exception>
 #include <functional>
 #include <string>
+
+namespace pellorn {
+class LogWrapper;
+}
+
+// The wrapper the lines go to; none (the default, and after exit clears
+// it): nothing is written, observers still see every line.
+void setDbLogWrapper(pellorn::LogWrapper* wrapper);
 
 void dbLogError(const char* format, const std::string& text);
 

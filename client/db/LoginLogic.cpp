@@ -1,6 +1,5 @@
 #include "db/LoginLogic.h"
 
-#include "db/ConnectionPool.h"
 #include "db/EMUser.h"
 
 const char* messageText(LoginStatus status)
@@ -19,11 +18,7 @@ const char* messageText(LoginStatus status)
     return nullptr;
 }
 
-LoginLogic::LoginLogic(std::function<bool()> openDb) : openDb_(std::move(openDb))
-{
-    if (!openDb_)
-        openDb_ = [] { return openDatabase(); };
-}
+LoginLogic::LoginLogic(std::function<bool()> openDb) : openDb_(std::move(openDb)) {}
 
 LoginStatus LoginLogic::connect()
 {

@@ -27,9 +27,8 @@ const char* messageText(LoginStatus status);
 
 class LoginLogic {
 public:
-    // openDb opens the pool and loads the caches; the default calls
-    // openDatabase() with the configured server.
-    explicit LoginLogic(std::function<bool()> openDb = {});
+    // openDb opens the pool and loads the caches (openDatabase, Database.h).
+    explicit LoginLogic(std::function<bool()> openDb);
 
     bool connected() const { return connected_; }
     // connected = openDb(); ConnectFailed or LoggedIn (meaning: connected).

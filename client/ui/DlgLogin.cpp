@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/OpenDatabaseFromConfig.h"
 #include "db/ConnectionPool.h"
 #include "db/DatabaseTls.h"
 
@@ -34,7 +35,7 @@ wxEND_EVENT_TABLE()
 CDlgLogin::CDlgLogin(wxWindow* parent, std::function<bool()> openDb)
     : CDlgBase(parent, res::IDD_DLG_LOGIN, uistr::kLoginTitle,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
-      m_logic(std::move(openDb)) {
+      m_logic(openDb ? std::move(openDb) : [] { return openDatabase(); }) {
     const wxSize editSize(FromDIP(220), -1);
     m_server = new wxTextCtrl(this, res::IDC_EDIT_SERVER_ADDRESS, wxEmptyString,
                               wxDefaultPosition, editSize, wxTE_READONLY);

@@ -16,7 +16,8 @@ class EMUser;
 
 class CDlgLogin : public CDlgBase {
 public:
-    // openDb opens the pool and loads the caches; empty = the configured server.
+    // openDb opens the pool and loads the caches; empty = the configured
+    // server (openDatabase(), app/OpenDatabaseFromConfig.h).
     explicit CDlgLogin(wxWindow* parent = nullptr, std::function<bool()> openDb = {});
 
     // Opens the database first (its failure message comes before the

@@ -11,6 +11,8 @@
 #include "TcpForwarder.h"
 #include "TestDatabase.h"
 #include "db/ConnectionPool.h"
+#include "db/ConnectionString.h"
+#include "db/Database.h"
 #include "db/EMDeviceData.h"
 #include "db/EMDeviceGroup.h"
 #include "db/EMDeviceGroupItem.h"

@@ -10,6 +10,8 @@
 #include <soci/soci.h>
 
 #include "db/ConnectionPool.h"
+#include "db/ConnectionString.h"
+#include "db/Database.h"
 #include "db/DatabaseTls.h"
 #include "db/EMDevice.h"
 #include "db/EMDeviceGroupItem.h"

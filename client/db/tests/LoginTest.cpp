@@ -14,11 +14,12 @@
 #include "TcpForwarder.h"
 #include "TestDatabase.h"
 #include "db/ConnectionPool.h"
+#include "db/ConnectionString.h"
+#include "db/Database.h"
 #include "db/DbLog.h"
 #include "db/EMDevice.h"
 #include "db/EMUser.h"
 #include "db/LoginLogic.h"
-#include "app/Globals.h"
 #include "pellorn/LogWrapper.h"
 
 namespace {
@@ -227,8 +228,9 @@ TEST(Login, AFailedPasswordChangeLeavesNoPasswordInTheLogFile)
     std::filesystem::copy_file(source + "/client/res/ApplicationLog.conf", dir / "ApplicationLog.conf");
     std::filesystem::create_directory(dir / "log");
     std::filesystem::current_path(dir);
-    g_logWrapper = createLogWrapper("Quorvel_Client");
-    ASSERT_NE(g_logWrapper, nullptr);
+    pellorn::LogWrapper* wrapper = createLogWrapper("Quorvel_Client");
+    ASSERT_NE(wrapper, nullptr);
+    setDbLogWrapper(wrapper);
 
     ASSERT_EQ(login.checkOldPassword("admin", "admin123"), LoginStatus::OldPasswordAccepted);
     db.execute("rename table em_user to em_user_away");
@@ -242,8 +244,8 @@ TEST(Login, AFailedPasswordChangeLeavesNoPasswordInTheLogFile)
         dbLogError("error:%s update user", dbErrorText(e));
     }
 
+    setDbLogWrapper(nullptr);
     releaseLogWrapper("Quorvel_Client");
-    g_logWrapper = nullptr;
     std::filesystem::current_path(oldDir);
     db.execute("rename table em_user_away to em_user");
 

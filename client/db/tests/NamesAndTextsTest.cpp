@@ -4,7 +4,7 @@
 #include <regex>
 #include <set>
 
-#include "db/ConnectionPool.h"
+#include "db/ConnectionString.h"
 #include "db/EMDeviceData.h"
 #include "db/EMProtocol.h"
 #include "db/Identifier.h"

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
+#include <memory>
 #include <thread>
 
 #include <soci/soci.h>
@@ -17,10 +19,12 @@
 #include "db/EMModule.h"
 #include "db/EMPassageway.h"
 #include "db/EMProtocol.h"
+#include "db/EMRealDataCommunication.h"
 #include "db/EMRole.h"
 #include "db/EMRoleModule.h"
 #include "db/EMUser.h"
 #include "db/EMUserDevice.h"
+#include "db/RecordCaches.h"
 
 namespace {
 
@@ -74,6 +78,38 @@ TEST(RecordCache, SeedSiteLoadsWithGbkTextUnchanged)
     db.closePool();
     ASSERT_TRUE(db.openPool());
     EXPECT_EQ(EMDeviceGroupItem::all().at("i1")->c4, name);
+}
+
+// Every table of the seeded site has rows: opening loads all ten caches, and
+// releasing empties them all, fault records included (a cache left off
+// either list keeps records, or dangling pointers, past the exit).
+TEST(RecordCache, OpeningLoadsEveryCacheAndReleasingEmptiesEveryOne)
+{
+    TestDatabase db({.seed = true});
+    ASSERT_TRUE(db.openPool());
+    EMRealDataCommunication::cacheRecord("cache-list", std::make_unique<EMRealDataCommunication>());
+
+    const auto sizes = [] {
+        return std::map<std::string, std::size_t>{
+            {"devices", EMDevice::all().size()},
+            {"protocols", EMProtocol::all().size()},
+            {"channels", EMPassageway::all().size()},
+            {"device groups", EMDeviceGroup::all().size()},
+            {"device group items", EMDeviceGroupItem::all().size()},
+            {"users", EMUser::all().size()},
+            {"user devices", EMUserDevice::all().size()},
+            {"role modules", EMRoleModule::all().size()},
+            {"modules", EMModule::all().size()},
+            {"roles", EMRole::all().size()},
+            {"fault records", EMRealDataCommunication::findCached("cache-list") ? 1u : 0u},
+        };
+    };
+    for (const auto& [cache, size] : sizes())
+        EXPECT_GT(size, 0u) << cache << " not loaded";
+
+    releaseRecordCaches();
+    for (const auto& [cache, size] : sizes())
+        EXPECT_EQ(size, 0u) << cache << " not released";
 }
 
 TEST(RecordCache, NullColumnsTakeTheirDefaults)

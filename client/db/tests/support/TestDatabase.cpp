@@ -16,6 +16,8 @@
 #include <soci/mysql/soci-mysql.h>
 
 #include "db/ConnectionPool.h"
+#include "db/ConnectionString.h"
+#include "db/Database.h"
 #include "db/RecordCaches.h"
 
 namespace {

@@ -21,6 +21,8 @@
 #include "MqttTestSupport.h"
 #include "TestDatabase.h"
 #include "db/ConnectionPool.h"
+#include "db/ConnectionString.h"
+#include "db/Database.h"
 #include "db/EMRealDataCommunication.h"
 #include "db/SessionTimeouts.h"
 #include "mqtt/ChannelSubscriptions.h"

@@ -20,7 +20,8 @@
 
 #include "FrameTestSupport.h"
 #include "TestDatabase.h"
-#include "db/ConnectionPool.h"
+#include "db/ConnectionString.h"
+#include "db/Database.h"
 #include "db/SessionTimeouts.h"
 #include "quorvel_test/TcpForwarder.h"
 #include "quorvel_test/WxTestApp.h"

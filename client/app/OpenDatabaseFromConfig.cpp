@@ -1,8 +1,10 @@
-#include "db/ConnectionPool.h"
+#include "app/OpenDatabaseFromConfig.h"
 
 #include <sys/stat.h>
 
 #include "app/Config.h"
+#include "db/ConnectionString.h"
+#include "db/Database.h"
 #include "db/DatabaseTls.h"
 #include "db/DbLog.h"
 #include "db/SessionTimeouts.h"
