@@ -9,7 +9,7 @@
 
 #include "app/SingleInstance.h"
 #include "app/StartupTrace.h"
-#include "ui/IpAddressText.h"
+#include "ui/model/IpAddressText.h"
 #include "app/TextCodec.h"
 #include "ui/UiText.h"
 
