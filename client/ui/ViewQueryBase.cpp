@@ -3,7 +3,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <new>
 #include <optional>
 
 #include <wx/app.h>
@@ -64,12 +63,8 @@ double msBetween(std::chrono::steady_clock::time_point a, std::chrono::steady_cl
 }  // namespace
 
 // Handed from the worker thread to the UI thread.
-struct CViewQueryBase::QueryOutcome {
+struct CViewQueryBase::QueryOutcome : quorvel::ui::QueryResult {
     unsigned ticket = 0;
-    std::shared_ptr<const ResultStore> rows;
-    std::shared_ptr<const quorvel::ui::ResultPlotRows> plotRows;
-    double queryMs = 0;
-    std::string error;  // non-empty: the query failed and rows/feed are empty
 };
 
 // Shared by the view and its query thread: the view may go (at exit) while
@@ -418,30 +413,9 @@ void CViewQueryBase::RunQuery()
     link->target = this;
     m_workerLink = link;
     m_worker = std::thread([link, work, data, start, end, kind, ticket] {
-        const auto t0 = std::chrono::steady_clock::now();
         auto outcome = std::make_shared<QueryOutcome>();
         outcome->ticket = ticket;
-        // A failure (also running out of memory, which must not end the
-        // program from this thread) leaves no rows: a part of a result is
-        // never shown or exported as if it were all of it.
-        try {
-            std::shared_ptr<const ResultStore> rows = work(*data, start, end);
-            if (data->error().empty()) {
-                outcome->plotRows = std::make_shared<quorvel::ui::ResultPlotRows>(rows, kind);
-                outcome->rows = std::move(rows);
-            } else {
-                outcome->error = data->error();
-            }
-        } catch (const std::bad_alloc&) {
-            outcome->rows.reset();
-            outcome->plotRows.reset();
-            outcome->error = "out of memory";
-        } catch (const std::exception& e) {
-            outcome->rows.reset();
-            outcome->plotRows.reset();
-            outcome->error = e.what();
-        }
-        outcome->queryMs = msBetween(t0, std::chrono::steady_clock::now());
+        static_cast<quorvel::ui::QueryResult&>(*outcome) = quorvel::ui::runQuery(work, *data, start, end, kind);
         std::lock_guard<std::mutex> lock(link->mutex);
         if (link->target) {
             auto* event = new wxThreadEvent(EVT_QUERY_DONE);

@@ -17,6 +17,7 @@
 #include "db/EMDeviceData.h"
 #include "db/ResultStore.h"
 #include "ui/DevicePicker.h"
+#include "ui/model/QueryRun.h"
 #include "ui/model/ResultMode.h"
 #include "ui/model/ResultSeries.h"
 #include "ui/ViewBase.h"
@@ -102,8 +103,7 @@ protected:
     virtual quorvel::ui::SeriesKind CurrentKind() const = 0;
     // The query to run, made on the UI thread and run on a worker thread;
     // it must not reach into the view.
-    using QueryWork =
-        std::function<std::unique_ptr<ResultStore>(EMDeviceData& data, std::time_t start, std::time_t end)>;
+    using QueryWork = quorvel::ui::QueryWork;
     virtual QueryWork MakeQuery(const quorvel::ui::SeriesKind& kind) const = 0;
     // Proposed export file name (UTF-8) for the last query's range.
     virtual std::string ExportFileName(const std::string& deviceUtf8, const std::string& groupUtf8,
