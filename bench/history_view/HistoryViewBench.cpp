@@ -43,9 +43,9 @@
 #include "db/EMUserDevice.h"
 #include "db/MysqlResultStream.h"
 #include "db/ResultStore.h"
-#include "ui/CsvExport.h"
+#include "ui/model/CsvExport.h"
 #include "ui/ResultList.h"
-#include "ui/SheetExport.h"
+#include "ui/model/SheetExport.h"
 #include "ui/TimePickerText.h"
 #include "ui/ViewHistory.h"
 

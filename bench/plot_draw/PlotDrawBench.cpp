@@ -30,7 +30,7 @@
 
 #include "CoordsSys.h"
 #include "db/ResultStore.h"
-#include "ui/ResultPlotRows.h"
+#include "ui/model/ResultPlotRows.h"
 #include "LocalTime.h"
 #include "PlotLayout.h"
 #include "PlotPainter.h"

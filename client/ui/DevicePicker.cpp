@@ -1,6 +1,6 @@
 #include "ui/DevicePicker.h"
 
-#include "ui/NameFilter.h"
+#include "ui/model/NameFilter.h"
 
 namespace {
 // "Type part of a name": the filter box's hint.

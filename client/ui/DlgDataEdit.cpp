@@ -5,7 +5,7 @@
 #include <wx/stattext.h>
 
 #include "db/EMDeviceGroupItem.h"
-#include "ui/ItemColours.h"
+#include "ui/model/ItemColours.h"
 #include "ui/UiText.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <wx/panel.h>
 #include <wx/textctrl.h>
 
-#include "ui/IpAddressText.h"
+#include "ui/model/IpAddressText.h"
 
 class CIpAddressCtrl : public wxPanel {
 public:

@@ -10,7 +10,7 @@
 #include <wx/bitmap.h>
 #include <wx/scrolwin.h>
 
-#include "ui/LampLayout.h"
+#include "ui/model/LampLayout.h"
 
 class CLampGrid : public wxScrolledCanvas {
 public:

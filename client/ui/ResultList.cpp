@@ -1,6 +1,7 @@
 #include "ui/ResultList.h"
 
 #include "ui/UiText.h"
+#include "ui/model/QueryColumns.h"
 
 CResultList::CResultList(wxWindow* parent, wxWindowID id)
     : CLineColorListCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
@@ -24,10 +25,7 @@ void CResultList::ClearRows()
 
 wxString CResultList::OnGetItemText(long item, long column) const
 {
-    if (!m_rows || item < 0 || static_cast<size_t>(item) >= m_rows->size())
+    if (!quorvel::ui::resultCellText(m_rows.get(), item, column, m_cell))
         return wxString();
-    if (column < 0 || static_cast<size_t>(column) >= m_rows->columnCount())
-        return wxString();
-    m_rows->cellText(static_cast<size_t>(item), static_cast<size_t>(column), m_cell);
     return quorvel::ui::gbkToUi(m_cell);
 }

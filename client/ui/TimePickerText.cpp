@@ -2,7 +2,7 @@
 
 #include <wx/dcclient.h>
 
-#include "ui/PickerTime.h"
+#include "ui/model/PickerTime.h"
 
 using quorvel::ui::parsePickerText;
 using quorvel::ui::pickerText;

@@ -9,7 +9,7 @@
 #include "db/EMDeviceGroupItem.h"
 #include "db/EMUserDevice.h"
 #include "ui/DlgDataEdit.h"
-#include "ui/ItemColours.h"
+#include "ui/model/ItemColours.h"
 #include "ui/MessageBox.h"
 #include "ui/ResponsiveWait.h"
 #include "ui/UiText.h"

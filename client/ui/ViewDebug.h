@@ -16,7 +16,7 @@
 
 #include "mqtt/BoundedMsgQueue.h"
 #include "mqtt/ViewRegistry.h"
-#include "ui/DebugTerminal.h"
+#include "ui/model/DebugTerminal.h"
 #include "ui/DevicePicker.h"
 #include "ui/MeterButton.h"
 #include "ui/ViewBase.h"

@@ -1,6 +1,6 @@
 #include "ui/ViewHistory.h"
 
-#include "ui/ExportFileName.h"
+#include "ui/model/ExportFileName.h"
 #include "ui/UiText.h"
 
 CViewHistory::CViewHistory(wxWindow* parent, wxWindowID id, const ViewContext& context)

@@ -1,6 +1,6 @@
 #pragma once
-// The history view (view 1 of the main frame; template 319): every row of a
-// data group in a time range, as a table or as curves, exportable to .xls or CSV.
+// The history view (view 1 of the main frame): every row of a data group in
+// a time range, as a table or as curves, exportable to .xls or CSV.
 #include "ui/ViewQueryBase.h"
 
 class CViewHistory : public CViewQueryBase {
@@ -10,7 +10,7 @@ public:
     ~CViewHistory() override;
 
     static constexpr int kTemplateId = 319;
-    static constexpr int IDC_QUERY = 1;  // the template's default button
+    static constexpr int IDC_QUERY = 1;  // the query button, also run by Enter
 
 protected:
     quorvel::ui::SeriesKind CurrentKind() const override;

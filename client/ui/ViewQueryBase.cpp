@@ -3,7 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <new>
+#include <optional>
 
 #include <wx/app.h>
 #include <wx/choice.h>
@@ -24,13 +24,15 @@
 #include "db/EMDeviceGroup.h"
 #include "db/EMDeviceGroupItem.h"
 #include "db/EMUserDevice.h"
-#include "ui/CsvExport.h"
+#include "ui/model/CsvExport.h"
+#include "ui/model/ExportTarget.h"
+#include "ui/model/QueryColumns.h"
 #include "db/ConnectionPool.h"
 #include "ui/MeterButton.h"
 #include "ui/MessageBox.h"
 #include "ui/ResultList.h"
-#include "ui/ResultPlotRows.h"
-#include "ui/SheetExport.h"
+#include "ui/model/ResultPlotRows.h"
+#include "ui/model/SheetExport.h"
 #include "ui/TimePickerText.h"
 #include "ui/UiText.h"
 
@@ -53,15 +55,6 @@ CViewQueryBase::PlotFactory& plotFactory()
     return factory;
 }
 
-// Display names (UTF-8) of a group's items, in item order, as the caches hold them now.
-std::vector<std::string> itemNamesUtf8(const std::string& groupId)
-{
-    std::vector<std::string> names;
-    for (EMDeviceGroupItem* item : EMDeviceGroupItem::getByGroup(groupId))
-        names.push_back(gbkToUtf8(item->c4));
-    return names;
-}
-
 double msBetween(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b)
 {
     return std::chrono::duration<double, std::milli>(b - a).count();
@@ -70,12 +63,8 @@ double msBetween(std::chrono::steady_clock::time_point a, std::chrono::steady_cl
 }  // namespace
 
 // Handed from the worker thread to the UI thread.
-struct CViewQueryBase::QueryOutcome {
+struct CViewQueryBase::QueryOutcome : quorvel::ui::QueryResult {
     unsigned ticket = 0;
-    std::shared_ptr<const ResultStore> rows;
-    std::shared_ptr<const quorvel::ui::ResultPlotRows> plotRows;
-    double queryMs = 0;
-    std::string error;  // non-empty: the query failed and rows/feed are empty
 };
 
 // Shared by the view and its query thread: the view may go (at exit) while
@@ -308,22 +297,23 @@ void CViewQueryBase::OnGroupChanged()
     m_result.reset();  // its cells no longer fit the columns
     m_list->DeleteAllColumns();
 
-    const quorvel::ui::SeriesKind kind = CurrentKind();
-    // 120 pixels fit the time label in a small dialog font; a larger
-    // desktop font gets the room the label needs.
-    const int timeWidth = std::max(120, m_list->GetTextExtent("2019-12-31 23:59:59").x + 16);
-    std::vector<CLineColorListCtrl::ColumnDesc> columns{{0, "DataTime", timeWidth}};
-    int index = 1;
-    for (EMDeviceGroupItem* item : EMDeviceGroupItem::getByGroup(group->id)) {
-        columns.push_back({index++, quorvel::ui::gbkToUi(item->c4), 100});
-        if (m_plot && quorvel::ui::isPlotted(item->dataType, kind))
-            m_plot->AddPlot(gbkToUtf8(item->c4).c_str(), gbkToUtf8(item->c3).c_str(), item->b4, 1000.0, 0.0,
-                            false, false);
+    // The time column is as wide as the time label in the desktop's font
+    // needs, and never narrower than a small font needs.
+    const int timeWidth = quorvel::ui::timeColumnWidth(m_list->GetTextExtent("2019-12-31 23:59:59").x);
+    const quorvel::ui::QueryColumns shown =
+        quorvel::ui::queryColumns(EMDeviceGroupItem::getByGroup(group->id), CurrentKind(), timeWidth);
+    std::vector<CLineColorListCtrl::ColumnDesc> columns;
+    for (const quorvel::ui::TableColumn& column : shown.table)
+        columns.push_back({column.index, quorvel::ui::gbkToUi(column.titleGbk), column.width});
+    if (m_plot) {
+        for (const quorvel::ui::CurveSeries& curve : shown.curves)
+            m_plot->AddPlot(curve.nameUtf8.c_str(), curve.unitUtf8.c_str(), curve.colour, 1000.0, 0.0, false,
+                            false);
     }
     m_list->SetColumns(columns);
     if (m_plotPrepared && m_plot) {
         m_plot->InitPlots();
-        if (m_mode == 1)
+        if (m_mode == quorvel::ui::ResultMode::Curves)
             m_plot->ShowWnd();
     }
     m_list->Thaw();
@@ -423,30 +413,9 @@ void CViewQueryBase::RunQuery()
     link->target = this;
     m_workerLink = link;
     m_worker = std::thread([link, work, data, start, end, kind, ticket] {
-        const auto t0 = std::chrono::steady_clock::now();
         auto outcome = std::make_shared<QueryOutcome>();
         outcome->ticket = ticket;
-        // A failure (also running out of memory, which must not end the
-        // program from this thread) leaves no rows: a part of a result is
-        // never shown or exported as if it were all of it.
-        try {
-            std::shared_ptr<const ResultStore> rows = work(*data, start, end);
-            if (data->error().empty()) {
-                outcome->plotRows = std::make_shared<quorvel::ui::ResultPlotRows>(rows, kind);
-                outcome->rows = std::move(rows);
-            } else {
-                outcome->error = data->error();
-            }
-        } catch (const std::bad_alloc&) {
-            outcome->rows.reset();
-            outcome->plotRows.reset();
-            outcome->error = "out of memory";
-        } catch (const std::exception& e) {
-            outcome->rows.reset();
-            outcome->plotRows.reset();
-            outcome->error = e.what();
-        }
-        outcome->queryMs = msBetween(t0, std::chrono::steady_clock::now());
+        static_cast<quorvel::ui::QueryResult&>(*outcome) = quorvel::ui::runQuery(work, *data, start, end, kind);
         std::lock_guard<std::mutex> lock(link->mutex);
         if (link->target) {
             auto* event = new wxThreadEvent(EVT_QUERY_DONE);
@@ -528,17 +497,17 @@ void CViewQueryBase::OnExportButton(wxCommandEvent&) { Export(); }
 
 void CViewQueryBase::ShowTable()
 {
-    if (m_mode != 1)
+    if (m_mode != quorvel::ui::ResultMode::Curves)
         return;
     m_list->Show();
     if (m_plot)
         m_plot->HideWnd();
-    m_mode = 0;
+    m_mode = quorvel::ui::ResultMode::Table;
 }
 
 void CViewQueryBase::ShowCurves()
 {
-    if (m_mode == 1)
+    if (m_mode == quorvel::ui::ResultMode::Curves)
         return;
     if (!m_plotPrepared) {
         if (m_plot)
@@ -548,7 +517,7 @@ void CViewQueryBase::ShowCurves()
     m_list->Hide();
     if (m_plot)
         m_plot->ShowWnd();
-    m_mode = 1;
+    m_mode = quorvel::ui::ResultMode::Curves;
 }
 
 void CViewQueryBase::Export()
@@ -558,7 +527,7 @@ void CViewQueryBase::Export()
     const std::string proposed = ExportFileName(m_queryDeviceUtf8, m_queryGroupUtf8, m_queryStart, m_queryEnd);
     wxFileDialog dialog(this, wxEmptyString, wxEmptyString, wxString::FromUTF8(proposed),
                         "(*.xls)|*.xls|(*.csv)|*.csv", wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
-    dialog.SetFilterIndex(0);
+    dialog.SetFilterIndex(quorvel::ui::kXlsFilterIndex);
     if (dialog.ShowModal() != wxID_OK)
         return;
     // GTK reads the path from its chooser; the chosen folder and name are
@@ -566,27 +535,17 @@ void CViewQueryBase::Export()
     wxString path = dialog.GetPath();
     if (path.empty() && !dialog.GetFilename().empty())
         path = wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
-    if (path.empty())
+    const std::optional<quorvel::ui::ExportTarget> chosen =
+        quorvel::ui::exportTarget(path.ToStdString(wxConvUTF8), dialog.GetFilterIndex());
+    if (!chosen || !m_result)
         return;
-    // A name ending in .csv, or the CSV entry of the type list, writes CSV;
-    // anything else the .xls workbook.
-    wxFileName name(path);
-    const bool typedCsv = name.GetExt().IsSameAs("csv", false);
-    const bool chosenCsv =
-        dialog.GetFilterIndex() == 1 && (name.GetExt().empty() || name.GetExt().IsSameAs("xls", false));
-    const bool csv = typedCsv || chosenCsv;
-    if (csv && !typedCsv) {
-        name.SetExt("csv");
-        path = name.GetFullPath();
-    } else if (name.GetExt().empty()) {
-        path += ".xls";  // the default extension
-    }
-    if (!m_result)
-        return;
+    path = wxString::FromUTF8(chosen->path);
+    const bool csv = chosen->csv;
 
     // The header row names the items as they are now: a name edited in the
     // data point view since the query is exported as edited.
-    const std::vector<std::string> itemNames = itemNamesUtf8(m_queryGroupId);
+    const std::vector<std::string> itemNames =
+        quorvel::ui::exportItemNames(EMDeviceGroupItem::getByGroup(m_queryGroupId));
     const quorvel::ui::StoreCells rows(*m_result);
     std::unique_ptr<wxProgressDialog> progress;
     if (rows.rowCount() >= kProgressFromRows) {
@@ -601,7 +560,7 @@ void CViewQueryBase::Export()
             return true;
         return progress->Update(static_cast<int>(total ? done * 1000 / total : 1000));
     };
-    const std::string target = path.ToStdString(wxConvUTF8);
+    const std::string& target = chosen->path;
     const auto result = csv ? quorvel::ui::exportCellsToCsv(target, itemNames, rows, report)
                             : quorvel::ui::exportCellsToXls(target, itemNames, rows, report);
     progress.reset();

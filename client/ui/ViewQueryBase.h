@@ -17,7 +17,9 @@
 #include "db/EMDeviceData.h"
 #include "db/ResultStore.h"
 #include "ui/DevicePicker.h"
-#include "ui/ResultSeries.h"
+#include "ui/model/QueryRun.h"
+#include "ui/model/ResultMode.h"
+#include "ui/model/ResultSeries.h"
 #include "ui/ViewBase.h"
 
 class CoordsSysEngine;
@@ -34,7 +36,7 @@ struct EMDeviceGroup;
 
 class CViewQueryBase : public CViewBase {
 public:
-    // Control ids shared by both dialog templates.
+    // Control ids of the controls both views have (tests reach them by id).
     static constexpr int IDC_DEVICE = 1000;
     static constexpr int IDC_GROUP = 1032;
     static constexpr int IDC_START = 1028;
@@ -65,7 +67,7 @@ public:
     // The message line beside the query button: "查询中…" while a query runs,
     // the failure after a query the database could not answer, else hidden.
     wxString GetMessageLine() const;
-    int GetMode() const { return m_mode; }
+    quorvel::ui::ResultMode GetMode() const { return m_mode; }
     bool IsPlotPrepared() const { return m_plotPrepared; }
     CoordsSysEngine* GetPlot() const { return m_plot.get(); }
     CResultList* GetResultList() const { return m_list; }
@@ -101,8 +103,7 @@ protected:
     virtual quorvel::ui::SeriesKind CurrentKind() const = 0;
     // The query to run, made on the UI thread and run on a worker thread;
     // it must not reach into the view.
-    using QueryWork =
-        std::function<std::unique_ptr<ResultStore>(EMDeviceData& data, std::time_t start, std::time_t end)>;
+    using QueryWork = quorvel::ui::QueryWork;
     virtual QueryWork MakeQuery(const quorvel::ui::SeriesKind& kind) const = 0;
     // Proposed export file name (UTF-8) for the last query's range.
     virtual std::string ExportFileName(const std::string& deviceUtf8, const std::string& groupUtf8,
@@ -156,7 +157,7 @@ private:
 
     std::unique_ptr<CoordsSysEngine, PlotRelease> m_plot;
     bool m_plotHasWindow = false;
-    int m_mode = 0;  // 0 table shown, 1 curves shown
+    quorvel::ui::ResultMode m_mode = quorvel::ui::ResultMode::Table;
     bool m_plotPrepared = false;
     std::shared_ptr<const ResultStore> m_result;
 

@@ -11,7 +11,7 @@
 #include "mqtt/CommStatusCoalescer.h"
 #include "mqtt/ViewRegistry.h"
 #include "ui/LampGrid.h"
-#include "ui/RealtimeChannels.h"
+#include "ui/model/RealtimeChannels.h"
 #include "ui/ViewBase.h"
 
 class CViewRealtime : public CViewBase, public MsgReceiver {

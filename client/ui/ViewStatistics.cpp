@@ -4,7 +4,7 @@
 #include <wx/sizer.h>
 #include <wx/statbox.h>
 
-#include "ui/ExportFileName.h"
+#include "ui/model/ExportFileName.h"
 #include "ui/UiText.h"
 
 using quorvel::ui::utf8ToUi;

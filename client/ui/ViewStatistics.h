@@ -1,6 +1,6 @@
 #pragma once
-// The statistics view (view 2 of the main frame; template 320): hourly,
-// daily or monthly averages of a data group, as a table or as curves,
+// The statistics view (view 2 of the main frame): hourly, daily or monthly
+// averages of a data group, as a table or as curves,
 // exportable to .xls.
 #include "ui/ViewQueryBase.h"
 
@@ -13,7 +13,7 @@ public:
     ~CViewStatistics() override;
 
     static constexpr int kTemplateId = 320;
-    static constexpr int IDC_RUN = 1012;  // the template's default button
+    static constexpr int IDC_RUN = 1012;  // the statistics button, also run by Enter
     static constexpr int IDC_HOUR = 1070;
     static constexpr int IDC_DAY = 1071;
     static constexpr int IDC_MONTH = 1072;

@@ -7,7 +7,7 @@
 
 #include <curvella/CoordsSysEngine.h>
 
-#include "ui/ResultSeries.h"
+#include "ui/model/ResultSeries.h"
 
 struct PlotLog {
     struct Series {

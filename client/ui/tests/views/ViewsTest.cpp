@@ -30,7 +30,7 @@
 #include "db/Database.h"
 #include "db/EMDeviceGroupItem.h"
 #include "quorvel_test/MessageBoxLabels.h"
-#include "ui/PickerTime.h"
+#include "ui/model/PickerTime.h"
 #include "ui/ResultList.h"
 #include "ui/TimePickerText.h"
 #include "ui/UiText.h"
@@ -316,12 +316,12 @@ TEST_F(ViewsTest, CurvesArePreparedOnceAndKeptAcrossGroupChanges)
     view->ShowCurves();
     view->ShowCurves();
     EXPECT_EQ(first.initPlots, 1);
-    EXPECT_EQ(view->GetMode(), 1);
+    EXPECT_EQ(view->GetMode(), quorvel::ui::ResultMode::Curves);
     EXPECT_FALSE(view->GetResultList()->IsShown());
     screenshot("history_curves.png");
 
     view->ShowTable();
-    EXPECT_EQ(view->GetMode(), 0);
+    EXPECT_EQ(view->GetMode(), quorvel::ui::ResultMode::Table);
     EXPECT_TRUE(view->GetResultList()->IsShown());
     view->ShowCurves();
     EXPECT_EQ(first.initPlots, 1);

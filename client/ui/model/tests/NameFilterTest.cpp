@@ -1,7 +1,7 @@
 // What the device pickers' filter box picks out of a long list of names.
 #include <gtest/gtest.h>
 
-#include "ui/NameFilter.h"
+#include "ui/model/NameFilter.h"
 
 namespace {
 

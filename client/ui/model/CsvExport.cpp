@@ -1,7 +1,7 @@
-#include "ui/CsvExport.h"
+#include "ui/model/CsvExport.h"
 
 #include "app/TextCodec.h"
-#include "ui/ReplacingFile.h"
+#include "ui/model/ReplacingFile.h"
 
 namespace quorvel::ui {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/ExportCells.h"
-#include "ui/SheetExport.h"
+#include "ui/model/ExportCells.h"
+#include "ui/model/SheetExport.h"
 
 namespace quorvel::ui {
 

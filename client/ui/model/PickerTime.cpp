@@ -1,4 +1,4 @@
-#include "ui/PickerTime.h"
+#include "ui/model/PickerTime.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "ui/SheetExport.h"
+#include "ui/model/SheetExport.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 #include <xl/Book.h>
 
 #include "app/TextCodec.h"
-#include "ui/ResultSeries.h"
+#include "ui/model/ResultSeries.h"
 
 namespace quorvel::ui {
 

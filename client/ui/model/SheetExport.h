@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "db/EMDeviceData.h"
-#include "ui/ExportCells.h"
+#include "ui/model/ExportCells.h"
 
 namespace quorvel::ui {
 

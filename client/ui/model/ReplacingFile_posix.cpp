@@ -1,4 +1,4 @@
-#include "ui/ReplacingFile.h"
+#include "ui/model/ReplacingFile.h"
 
 #include <cerrno>
 #include <cstdio>

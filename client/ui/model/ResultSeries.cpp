@@ -1,4 +1,4 @@
-#include "ui/ResultSeries.h"
+#include "ui/model/ResultSeries.h"
 
 #include <cmath>
 #include <cstdio>

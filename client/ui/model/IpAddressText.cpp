@@ -1,4 +1,4 @@
-#include "ui/IpAddressText.h"
+#include "ui/model/IpAddressText.h"
 
 #include <cctype>
 #include <cstddef>

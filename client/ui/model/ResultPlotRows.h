@@ -11,7 +11,7 @@
 #include <curvella/CoordsSysEngine.h>
 
 #include "db/ResultStore.h"
-#include "ui/ResultSeries.h"
+#include "ui/model/ResultSeries.h"
 
 namespace quorvel::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/DebugTerminal.h"
+#include "ui/model/DebugTerminal.h"
 
 #include "mqtt/TopicPieces.h"
 

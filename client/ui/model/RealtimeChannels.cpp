@@ -1,4 +1,4 @@
-#include "ui/RealtimeChannels.h"
+#include "ui/model/RealtimeChannels.h"
 
 #include "mqtt/TopicPieces.h"
 

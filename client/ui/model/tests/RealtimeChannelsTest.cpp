@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/RealtimeChannels.h"
+#include "ui/model/RealtimeChannels.h"
 
 namespace {
 

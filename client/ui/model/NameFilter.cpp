@@ -1,4 +1,4 @@
-#include "ui/NameFilter.h"
+#include "ui/model/NameFilter.h"
 
 #include <algorithm>
 

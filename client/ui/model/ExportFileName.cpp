@@ -1,4 +1,4 @@
-#include "ui/ExportFileName.h"
+#include "ui/model/ExportFileName.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // Where the realtime view's icons go when they wrap into rows.
 #include <gtest/gtest.h>
 
-#include "ui/LampLayout.h"
+#include "ui/model/LampLayout.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "ui/DebugTerminal.h"
-#include "ui/ItemColours.h"
+#include "ui/model/DebugTerminal.h"
+#include "ui/model/ItemColours.h"
 
 using namespace quorvel::ui;
 

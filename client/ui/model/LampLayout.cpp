@@ -1,4 +1,4 @@
-#include "ui/LampLayout.h"
+#include "ui/model/LampLayout.h"
 
 #include <algorithm>
 #include <cstddef>

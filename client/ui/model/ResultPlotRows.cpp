@@ -1,4 +1,4 @@
-#include "ui/ResultPlotRows.h"
+#include "ui/model/ResultPlotRows.h"
 
 #include <cmath>
 #include <ctime>

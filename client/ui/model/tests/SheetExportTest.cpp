@@ -4,7 +4,7 @@
 #include "TempDir.h"
 #include "XlsReadBack.h"
 #include "app/TextCodec.h"
-#include "ui/SheetExport.h"
+#include "ui/model/SheetExport.h"
 
 using namespace quorvel::ui;
 using xl::test::ReadCell;

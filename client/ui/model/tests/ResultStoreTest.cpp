@@ -22,10 +22,10 @@
 #include "db/EMDeviceGroup.h"
 #include "db/EMDeviceGroupItem.h"
 #include "db/ResultStore.h"
-#include "ui/CsvExport.h"
-#include "ui/ResultPlotRows.h"
-#include "ui/ResultSeries.h"
-#include "ui/SheetExport.h"
+#include "ui/model/CsvExport.h"
+#include "ui/model/ResultPlotRows.h"
+#include "ui/model/ResultSeries.h"
+#include "ui/model/SheetExport.h"
 
 using namespace quorvel::ui;
 

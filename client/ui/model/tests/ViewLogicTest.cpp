@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "ui/ExportFileName.h"
-#include "ui/PickerTime.h"
-#include "ui/ResultSeries.h"
+#include "ui/model/ExportFileName.h"
+#include "ui/model/PickerTime.h"
+#include "ui/model/ResultSeries.h"
 
 using namespace quorvel::ui;
 
