@@ -3,10 +3,10 @@
 //   "<communication>/transup"                   data a channel sends up
 //   "<channel id>;<communication>/CommStatus"   a channel's link state
 //   "<protocol name>/<communication>/transdown" data sent down to a channel
-// The client reads incoming topics the way its handler always has: like
-// strtok, a run of separators counts as one, separators at either end give no
-// piece and no piece is ever empty ("/a//b/" -> "a", "b"); pieces after the
-// second are not looked at.
+// Incoming topics are read leniently, so a gateway's stray slashes do not
+// lose its data: like strtok, a run of separators counts as one, separators
+// at either end give no piece and no piece is ever empty ("/a//b/" -> "a",
+// "b"); pieces after the second are not looked at.
 #pragma once
 
 #include <cstdint>
