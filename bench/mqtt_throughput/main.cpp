@@ -41,7 +41,7 @@ std::string topicOf(int channel) { return std::to_string(channel) + ";ch" + std:
 class CountingView : public MsgReceiver {
 public:
     explicit CountingView(size_t expected, int64_t fromNs = 0) : fromNs_(fromNs) { delaysNs.reserve(expected); }
-    void receiveMsg(unsigned, std::unique_ptr<MsgBody> body) override {
+    void receiveMsg(std::unique_ptr<MsgBody> body) override {
         int64_t sent = std::atoll(reinterpret_cast<const char*>(body->payload) + 2);
         if (sent < fromNs_) {
             return;  // a late warm-up message

@@ -1,4 +1,4 @@
 #include "app/Globals.h"
 
-char g_moduleDir[260] = {};
+std::string g_moduleDir;
 pellorn::LogWrapper* g_logWrapper = nullptr;

@@ -1,25 +1,20 @@
 // The program's own directory, from the kernel's link to the running file.
 #include "app/Globals.h"
 
-#include <cstring>
-#include <limits.h>
-#include <unistd.h>
+#include <filesystem>
+#include <system_error>
 
 bool initModuleDir()
 {
-    g_moduleDir[0] = '\0';
-    char path[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0)
+    g_moduleDir.clear();
+    std::error_code error;
+    const std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
+    if (error || path.empty())
         return false;
-    path[n] = '\0';
-    char* slash = std::strrchr(path, '/');
-    if (!slash)
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
         return false;
     // A program in "/" keeps "" so that dir + "/config" still reads "/config".
-    *slash = '\0';
-    if (std::strlen(path) >= sizeof g_moduleDir)
-        return false;
-    std::strcpy(g_moduleDir, path);
+    g_moduleDir = path.substr(0, slash);
     return true;
 }

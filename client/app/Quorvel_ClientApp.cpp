@@ -8,7 +8,7 @@
 #include "app/ClientShutdown.h"
 #include "app/Config.h"
 #include "app/Globals.h"
-#include "app/StartupTrace.h"
+#include "app/DevTrace.h"
 #include "db/DbLog.h"
 #include "db/EMUser.h"
 #include "mqtt/BrokerLink.h"
@@ -32,7 +32,6 @@ wxIMPLEMENT_APP(CQuorvel_ClientApp);
 
 namespace {
 constexpr const char* kProgramName = "Quorvel_Client";
-constexpr int kTrayCallbackMessage = 0x401;  // WM_USER + 1
 }  // namespace
 
 CQuorvel_ClientApp::CQuorvel_ClientApp() : instanceMutex_(kProgramName) {}
@@ -47,19 +46,20 @@ bool CQuorvel_ClientApp::Fail() {
 bool CQuorvel_ClientApp::InitInstance() {
     SetAppName(kProgramName);
 
-    // 1. One copy only.
+    // One copy only: a second start tells the user and ends.
     if (instanceMutex_.acquire() == SingleInstance::Result::AlreadyRunning) {
         quorvel::ui::ShowMessageBox(uistr::kAlreadyRunning, uistr::kErrorCaption, wxOK, nullptr);
         return Fail();
     }
 
-    // 2.-4. Own directory, logger, configuration.
+    // The program's own folder first: the logger and the configuration
+    // files are found beside it.
     initModuleDir();
     g_logWrapper = createLogWrapper(kProgramName);
     setDbLogWrapper(g_logWrapper);  // the record classes' failures go there
     Config::getInstance()->loadAll();
 
-    // 5. Log in; anything but OK ends the program without a main window.
+    // Log in; anything but OK ends the program without a main window.
     {
         CDlgLogin login(nullptr);
         if (login.ShowModal() != wxID_OK) {
@@ -70,10 +70,10 @@ bool CQuorvel_ClientApp::InitInstance() {
     }
     startupTrace("000000");
 
-    // 7. Tray tool (icon installed once the main window exists).
+    // Tray tool (its icon is installed once the main window exists).
     trayTool = CreateTrayTool();
 
-    // 12.-13. The main window with its views, shown maximised.
+    // The main window with its views, shown maximised.
     startupTrace("000000111111");
     startupTrace("000000222222");
     ViewContext context;
@@ -94,22 +94,22 @@ bool CQuorvel_ClientApp::InitInstance() {
     frame->Update();
     startupTrace("000000444444");
 
-    // 14.-15. Icon, tray icon, title and tip.
+    // Icon, tray icon, title and tip.
     const wxIcon icon = QuorvelAppIcon();
     frame->SetIcon(icon);
-    if (trayTool) trayTool->ShowTray(frame, kTrayCallbackMessage, icon, true, nullptr);
+    if (trayTool) trayTool->ShowTray(frame, CMainFrame::kTrayCallbackMessage, icon, true, nullptr);
     frame->SetTitle(uistr::kAppTitle);
     if (trayTool) trayTool->SetTipText(quorvel::ui::uiToUtf8(uistr::kAppTitle).c_str());
     startupTrace("111111");
 
-    // 17.-19. The MQTT client with its handler; results are not examined (the
-    // client keeps retrying in the background).
+    // The MQTT client with its handler; a broker that cannot be reached yet
+    // does not stop the start (the client keeps retrying in the background).
     g_transDataHandler = new TransDataHandler;
     g_mqttClient = createBrokerClient(g_transDataHandler, Config::getInstance()->workParam);
     frame->SetMqttClient(g_mqttClient);  // the status bar shows the link
     startupTrace("222222");
 
-    // 21. Two topics per channel of the user's devices.
+    // Two topics per channel of the user's devices.
     if (loginUser) subscribeUserChannels(*g_mqttClient, loginUser->id);
     startupTrace("333333");
     return true;

@@ -36,7 +36,8 @@ public:
     TrayTool* trayTool = nullptr;
 
 private:
-    // Start-up failed after step 1: shut down what was started, then fail.
+    // Start-up cannot go on: shut down whatever was started so far (the
+    // shutdown copes with parts that never started), then fail.
     bool Fail();
 
     SingleInstance instanceMutex_;

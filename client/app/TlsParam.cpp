@@ -51,9 +51,9 @@ void addText(CElement* element, const char* name, const std::string& value)
 
 std::string TlsParam::resolve(const std::string& path)
 {
-    if (path.empty() || path.front() == '/' || g_moduleDir[0] == '\0')
+    if (path.empty() || path.front() == '/' || g_moduleDir.empty())
         return path;
-    return std::string(g_moduleDir) + "/" + path;
+    return g_moduleDir + "/" + path;
 }
 
 void readTlsParam(CElement* element, TlsParam& tls)

@@ -1,13 +1,13 @@
 #include "db/ConnectionPool.h"
 
 #include <atomic>
-#include <cstdio>
 #include <exception>
 #include <mutex>
 
 #include <soci/mysql/soci-mysql.h>
 #include <sys/socket.h>
 
+#include "app/DevTrace.h"
 #include "db/DbLog.h"
 
 soci::connection_pool g_connectionPool(kConnectionPoolSize);
@@ -24,13 +24,6 @@ void setConnectError(const std::string& text)
 {
     std::lock_guard<std::mutex> lock(connectErrorMutex);
     connectError = text;
-}
-
-// Debug traces go to the standard error stream (there is no debugger
-// output channel here).
-void debugOutput(const char* text)
-{
-    std::fputs(text, stderr);
 }
 
 }  // namespace
@@ -92,13 +85,13 @@ bool openConnectionPool(const std::string& connectionString)
         for (std::size_t i = 0; i < kConnectionPoolSize; ++i)
             g_connectionPool.at(i).open(soci::mysql, connectionString);
     } catch (const std::exception& e) {
-        debugOutput("!!!!!!!!!!!!0conn db failed!!!!!!!!!!!!!\r\n");
+        traceText("!!!!!!!!!!!!0conn db failed!!!!!!!!!!!!!\r\n");
         setConnectError(e.what());
         dbLogError("error:%s connect database", e.what());
         closeDatabase();
         return false;
     } catch (...) {
-        debugOutput("!!!!!!!!!!!!1conn db failed!!!!!!!!!!!!!\r\n");
+        traceText("!!!!!!!!!!!!1conn db failed!!!!!!!!!!!!!\r\n");
         setConnectError("unknown error");
         closeDatabase();
         return false;

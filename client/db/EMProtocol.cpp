@@ -1,8 +1,8 @@
 #include "db/EMProtocol.h"
 
-#include <cstdio>
 #include <memory>
 
+#include "app/DevTrace.h"
 #include "db/CacheLoad.h"
 #include "db/RowFields.h"
 
@@ -34,7 +34,7 @@ bool EMProtocol::createAll()
         p->protocolPlugins = rowfields::text(row, "protocol_plugins");
         p->publishPlugins = splitPlugins(rowfields::text(row, "publish_plugins"));
         for (const std::string& name : p->publishPlugins)
-            std::fprintf(stderr, "publish plugin filename: %s\n", name.c_str());
+            traceText("publish plugin filename: " + name + "\n");
         std::string id = p->id;
         if (cache.emplace(id, p.get()).second)
             p.release();

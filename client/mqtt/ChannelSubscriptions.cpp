@@ -3,6 +3,7 @@
 #include "db/EMDevice.h"
 #include "db/EMPassageway.h"
 #include "db/EMUserDevice.h"
+#include "mqtt/Topics.h"
 #include "quillet/MqttClient.h"
 
 std::vector<std::string> channelTopicsForUser(const std::string& userId) {
@@ -15,8 +16,8 @@ std::vector<std::string> channelTopicsForUser(const std::string& userId) {
         if (channel == nullptr) {
             continue;
         }
-        topics.push_back(channel->communication + "/transup");
-        topics.push_back(channel->id + ";" + channel->communication + "/CommStatus");
+        topics.push_back(transupTopic(channel->communication));
+        topics.push_back(commStatusTopic(channel->id, channel->communication));
     }
     return topics;
 }

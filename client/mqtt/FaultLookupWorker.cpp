@@ -2,6 +2,7 @@
 
 #include "db/EMRealDataCommunication.h"
 #include "mqtt/MsgBody.h"
+#include "mqtt/Topics.h"
 #include "mqtt/ViewRegistry.h"
 
 namespace {
@@ -146,11 +147,11 @@ void FaultLookupWorker::run(std::shared_ptr<Shared> shared) {
         if (done.hasState) record->relieveFlag.store(done.state);
         std::unique_ptr<MsgBody> body = std::move(done.body);
         if (!body) {
-            const std::string topic = key + ";/CommStatus";
+            const std::string topic = commStatusTopic(key, "");
             body = std::make_unique<MsgBody>(topic.data(), static_cast<int>(topic.size()), nullptr, 0);
         }
         lock.unlock();
-        shared->registry.post(ViewId::Realtime, kMsgCommStatus, std::move(body));
+        shared->registry.post(ViewId::Realtime, std::move(body));
         lock.lock();
     }
     shared->busy = false;

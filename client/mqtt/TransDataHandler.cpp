@@ -1,10 +1,10 @@
 #include "mqtt/TransDataHandler.h"
 
+#include "app/DevTrace.h"
 #include "db/EMRealDataCommunication.h"
-#include "mqtt/DebugTrace.h"
 #include "mqtt/IntakeLimits.h"
 #include "mqtt/FaultLookupWorker.h"
-#include "mqtt/TopicPieces.h"
+#include "mqtt/Topics.h"
 
 #include <cstring>
 #include <memory>
@@ -28,8 +28,8 @@ int TransDataHandler::onMessage(const char* topic, int topicLength, const unsign
     // Never read past the given length, even if no zero byte follows it.
     std::string_view topicText(topic, strnlen(topic, static_cast<size_t>(topicLength)));
 
-    if (debugTraceEnabled()) {
-        debugTrace(std::string(topicText).append("\r\n").c_str());
+    if (messageTraceEnabled()) {
+        messageTrace(std::string(topicText).append("\r\n"));
     }
 
     TopicRoute route = routeTopic(topicText);
@@ -42,8 +42,7 @@ int TransDataHandler::onMessage(const char* topic, int topicLength, const unsign
             return 0;  // more than the debug view would ever keep: not copied
         }
         if (registry_.isRegistered(ViewId::Debug)) {
-            registry_.post(ViewId::Debug, kMsgTransData,
-                           std::make_unique<MsgBody>(topicText.data(), static_cast<int>(topicText.size()), payload, payloadLength));
+            registry_.post(ViewId::Debug, std::make_unique<MsgBody>(topicText.data(), static_cast<int>(topicText.size()), payload, payloadLength));
         }
         return 0;
 
@@ -51,14 +50,14 @@ int TransDataHandler::onMessage(const char* topic, int topicLength, const unsign
         if (payloadLength > intake::kMaxCommStatusPayload) {
             return 0;  // not a state message: no lookup, no copy
         }
-        if (debugTraceEnabled()) {
+        if (messageTraceEnabled()) {
             std::string line = "topic=" + std::string(topicText) + " msg: ";
             if (payload != nullptr) {
                 line += std::string(reinterpret_cast<const char*>(payload),
                                     strnlen(reinterpret_cast<const char*>(payload), static_cast<size_t>(payloadLength)));
             }
             line += "\r\n";
-            debugTrace(line.c_str());
+            messageTrace(line);
         }
         // An empty payload reads as its terminating zero byte: failed.
         unsigned char first = (payload != nullptr && payloadLength > 0) ? payload[0] : 0;
@@ -74,8 +73,7 @@ int TransDataHandler::onMessage(const char* topic, int topicLength, const unsign
         }
         record->relieveFlag.store(state);
         if (registry_.isRegistered(ViewId::Realtime)) {
-            registry_.post(ViewId::Realtime, kMsgCommStatus,
-                           std::make_unique<MsgBody>(topicText.data(), static_cast<int>(topicText.size()), payload, payloadLength));
+            registry_.post(ViewId::Realtime, std::make_unique<MsgBody>(topicText.data(), static_cast<int>(topicText.size()), payload, payloadLength));
         }
         return 0;
     }

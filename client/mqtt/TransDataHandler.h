@@ -2,11 +2,10 @@
 // channel's communication state in its cached fault record and posts a copy
 // (MsgBody) to the view that shows it, through the ViewRegistry.
 //
-//   "<C>/transup"        -> copy posted to ViewId::Debug as kMsgTransData
+//   "<C>/transup"        -> copy posted to ViewId::Debug
 //   "<P>;<C>/CommStatus" -> relieve flag of the fault record of P set to bit 0
 //                           of the payload's first byte; copy posted to
-//                           ViewId::Realtime as kMsgCommStatus (only when P has
-//                           a fault record)
+//                           ViewId::Realtime (only when P has a fault record)
 // Everything else is dropped, and so is a message whose payload is larger
 // than its kind allows (IntakeLimits.h). Runs on the MQTT client's thread;
 // never touches a window.

@@ -45,7 +45,7 @@ bool ViewRegistry::isRegistered(ViewId id) const {
     return receivers_[slot] != nullptr;
 }
 
-bool ViewRegistry::post(ViewId id, unsigned message, std::unique_ptr<MsgBody> body) {
+bool ViewRegistry::post(ViewId id, std::unique_ptr<MsgBody> body) {
     int slot = slotOf(id);
     if (slot < 0) {
         return false;
@@ -55,6 +55,6 @@ bool ViewRegistry::post(ViewId id, unsigned message, std::unique_ptr<MsgBody> bo
     if (receiver == nullptr) {
         return false;  // `body` is freed on return
     }
-    receiver->receiveMsg(message, std::move(body));
+    receiver->receiveMsg(std::move(body));
     return true;
 }

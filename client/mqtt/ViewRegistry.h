@@ -1,16 +1,17 @@
 // Where the MQTT thread hands messages to the views, without knowing windows.
 //
-// A view that wants messages implements MsgReceiver (in the UI: a
-// wxQueueEvent of an event carrying the MsgBody to itself) and registers under
-// its ViewId when it is ready; it unregisters before its window is destroyed.
-// TransDataHandler posts through the registry; a post to an id with no
-// receiver frees the body. All operations are thread-safe.
+// Each view takes one kind of message, so the view id is the whole route:
+// ViewId::Debug receives "transup" traffic, ViewId::Realtime "CommStatus"
+// traffic. A view that wants messages implements MsgReceiver (in the UI: it
+// queues an event of its own type to itself, ViewEvents.h) and registers
+// under its ViewId when it is ready; it unregisters before its window is
+// destroyed. TransDataHandler posts through the registry; a post to an id
+// with no receiver frees the body. All operations are thread-safe.
 //
 //   class CViewDebug : public ..., public MsgReceiver {
-//       void receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) override {
-//           auto* ev = new MsgBodyEvent(EVT_TRANS_DATA);   // UI side
-//           ev->setBody(body.release());                   // the handler deletes it
-//           wxQueueEvent(this, ev);
+//       void receiveMsg(std::unique_ptr<MsgBody> body) override {
+//           keep body for the UI thread;
+//           wxQueueEvent(this, new wxThreadEvent(EVT_TRANS_DATA));
 //       }
 //   };
 //   ViewRegistry::instance().registerView(ViewId::Debug, this);     // end of initial update
@@ -24,10 +25,6 @@
 
 enum class ViewId { Realtime = 0, Debug = 1 };
 
-// Message values of the two posts.
-constexpr unsigned kMsgTransData = 0x401;     // "transup" traffic, to ViewId::Debug
-constexpr unsigned kMsgCommStatus = 0x402;    // "CommStatus" traffic, to ViewId::Realtime
-
 class MsgReceiver {
 public:
     virtual ~MsgReceiver() = default;
@@ -36,7 +33,7 @@ public:
     // queue the body to the UI thread and return; never block on the UI
     // thread and never call back into the registry. The receiver owns `body`
     // from here on (dropping the unique_ptr frees it).
-    virtual void receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) = 0;
+    virtual void receiveMsg(std::unique_ptr<MsgBody> body) = 0;
 };
 
 class ViewRegistry {
@@ -60,7 +57,7 @@ public:
 
     // Hands `body` to the receiver of `id`; true when delivered. Without a
     // receiver the body is freed here and false returned.
-    bool post(ViewId id, unsigned message, std::unique_ptr<MsgBody> body);
+    bool post(ViewId id, std::unique_ptr<MsgBody> body);
 
 private:
     static constexpr int kViewCount = 2;

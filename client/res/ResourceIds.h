@@ -3,14 +3,10 @@
 // built in code; these numbers name them and their controls.
 namespace res {
 
-// Dialog templates
-inline constexpr int IDD_ABOUTBOX = 100;
+// Dialogs (CDlgBase::GetTemplateId)
 inline constexpr int IDD_DLG_LOGIN = 314;
 inline constexpr int IDD_DLG_INPUT = 318;
 inline constexpr int IDD_DLG_REMOTE_COMM_PARAM = 332;
-
-// Icons / document template
-inline constexpr int IDR_MAINFRAME = 128;
 
 // Login dialog
 inline constexpr int IDC_EDIT_PASSWORD = 1013;

@@ -41,7 +41,7 @@ inline constexpr const wchar_t* kGroupMqtt = L"MQTT服务器";
 inline constexpr const wchar_t* kLabelAddress = L"IP地址";
 inline constexpr const wchar_t* kLabelPort = L"端口号";
 inline constexpr const wchar_t* kLabelDbName = L"库名称";
-// Integer field validation (the framework's own texts)
+// Integer field validation
 inline constexpr const wchar_t* kNeedInteger = L"请输入一个整数。";
 inline constexpr const wchar_t* kNeedPortRange = L"请输入一个介于 1 和 65535 之间的整数。";
 

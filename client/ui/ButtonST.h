@@ -63,9 +63,9 @@ public:
 
 protected:
     wxSize DoGetBestSize() const override;
-    virtual void DrawButton(wxDC& dc);
 
 private:
+    void DrawButton(wxDC& dc);
     void Init();
     void OnPaint(wxPaintEvent& event);
     void OnEraseBackground(wxEraseEvent& event);

@@ -8,8 +8,8 @@
 
 class CDlgBase : public wxDialog {
 public:
-    // templateId is the dialog's resource number (res/ResourceIds.h), kept so
-    // a dialog can be recognised by it; the title is the dialog's caption.
+    // templateId is the dialog's number (res/ResourceIds.h), by which code and
+    // tests tell the dialogs apart; the title is the dialog's caption.
     CDlgBase(wxWindow* parent, int templateId, const wxString& title,
              long style = wxDEFAULT_DIALOG_STYLE);
 

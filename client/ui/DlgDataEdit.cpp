@@ -26,7 +26,7 @@ wxEND_EVENT_TABLE()
 // clang-format on
 
 CDlgDataEdit::CDlgDataEdit(wxWindow* parent, EMDeviceGroupItem* item)
-    : CDlgBase(parent, kTemplateId, wxString(L"数据点编辑")), m_item(item), m_originalColour(item ? item->b4 : 0) {
+    : CDlgBase(parent, kDialogId, wxString(L"数据点编辑")), m_item(item), m_originalColour(item ? item->b4 : 0) {
     m_nameEdit = new wxTextCtrl(this, kNameEditId, wxEmptyString, wxDefaultPosition, wxSize(FromDIP(180), -1));
     m_unitEdit = new wxTextCtrl(this, kUnitEditId, wxEmptyString, wxDefaultPosition, wxSize(FromDIP(180), -1));
     m_colourButton = new CMeterButton(this, kColourButtonId, wxEmptyString, wxDefaultPosition,

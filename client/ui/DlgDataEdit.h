@@ -1,5 +1,5 @@
 #pragma once
-// CDlgDataEdit (template 323, "数据点编辑"): the display name, unit and curve
+// CDlgDataEdit ("数据点编辑"): the display name, unit and curve
 // colour of one data item. The colour button opens the colour dialog and
 // gives the item the chosen colour at once; OK takes name and unit into the
 // item; Cancel (button, Escape or close box) puts the colour back as it was,
@@ -14,7 +14,7 @@ class EMDeviceGroupItem;
 
 class CDlgDataEdit : public CDlgBase {
 public:
-    static constexpr int kTemplateId = 323;
+    static constexpr int kDialogId = 323;  // CDlgBase::GetTemplateId()
     static constexpr wxWindowID kNameEditId = 1063;
     static constexpr wxWindowID kUnitEditId = 1064;
     static constexpr wxWindowID kColourButtonId = 1047;

@@ -26,7 +26,8 @@ class CMainFrame : public CMutiViewFrame {
 public:
     static constexpr int kFirstCommandId = 2001;
     static constexpr int kLastCommandId = 2035;
-    // Callback id under which the tray tool notifies this frame (WM_USER + 1).
+    // Id that the tray icon's notifications carry to this frame: the
+    // program registers its tray icon with it, the frame listens for it.
     static constexpr int kTrayCallbackMessage = 0x401;
 
     // One toolbar button: its command id, image file name and tooltip.

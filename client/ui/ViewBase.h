@@ -11,8 +11,8 @@
 #include <wx/panel.h>
 
 // What the frame hands every view when it creates it: the logged-in user.
-// (Plays the part of the framework's creation context; extend here, not in
-// each view's constructor.)
+// Anything more every view needs at creation goes here, not into each
+// view's constructor.
 struct ViewContext {
     std::string userId;  // em_user.id of the logged-in user (GBK bytes)
     std::string roleId;  // em_user.role of that user
@@ -26,7 +26,7 @@ public:
     ~CViewBase() override;
 
     // Runs OnInitialUpdate once; the frame calls it for every view after all
-    // views exist (the framework's initial update).
+    // views exist, so a view may set itself up knowing its siblings are there.
     void InitialUpdate();
     bool IsInitialUpdateDone() const { return m_initialUpdateDone; }
 

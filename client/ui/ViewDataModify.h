@@ -1,5 +1,5 @@
 #pragma once
-// The data modification view (template 315): the data items of one group of
+// The data modification view: the data items of one group of
 // one device, each row on its curve colour with the complement as text.
 // Double-clicking a row edits the item (CDlgDataEdit) and writes it to the
 // database; the records are the shared cached ones, so every other view sees
@@ -20,7 +20,6 @@ class EMDeviceGroupItem;
 
 class CViewDataModify : public CViewBase {
 public:
-    static constexpr int kTemplateId = 315;
     static constexpr wxWindowID kDeviceListId = 1000;
     static constexpr wxWindowID kGroupListId = 1061;
     static constexpr wxWindowID kItemListId = 1062;

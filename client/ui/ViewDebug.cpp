@@ -8,8 +8,10 @@
 #include "db/EMUserDevice.h"
 #include "mqtt/IntakeLimits.h"
 #include "mqtt/MsgBody.h"
+#include "mqtt/Topics.h"
 #include "quillet/MqttClient.h"
 #include "ui/UiText.h"
+#include "ui/ViewEvents.h"
 
 // The program's MQTT client lives with the application object, which only
 // the program itself links; programs that use the views without it (tests,
@@ -39,7 +41,6 @@ wxBEGIN_EVENT_TABLE(CViewDebug, CViewBase)
     EVT_BUTTON(CViewDebug::kClearSendId, CViewDebug::OnClearSend)
     EVT_BUTTON(CViewDebug::kClearReceiveId, CViewDebug::OnClearReceive)
     EVT_CHOICE(CViewDebug::kDeviceListId, CViewDebug::OnDeviceChanged)
-    EVT_THREAD(CViewDebug::kTransDataMessage, CViewDebug::OnTransData)
     EVT_TIMER(CViewDebug::kShowTimerId, CViewDebug::OnShowTimer)
     EVT_SIZE(CViewDebug::OnSize)
 wxEND_EVENT_TABLE()
@@ -53,6 +54,7 @@ CViewDebug::CViewDebug(wxWindow* parent, wxWindowID id, const ViewContext& conte
       m_incoming(intake::kDebugQueueMessages, intake::kDebugQueueBytes),
       m_showTimer(this, kShowTimerId) {
     CreateControls();
+    Bind(EVT_TRANS_DATA, &CViewDebug::OnTransData, this);
 }
 
 CViewDebug::~CViewDebug() {
@@ -131,7 +133,7 @@ void CViewDebug::OnSend(wxCommandEvent&) {
     if (!m_channel) return;
     const EMProtocol* protocol = EMProtocol::getById(m_channel->protocol);
     const std::string topic =
-        protocol ? quorvel::ui::transdownTopic(protocol->protocolName, m_channel->communication) : std::string();
+        protocol ? transdownTopic(protocol->protocolName, m_channel->communication) : std::string();
     if (topic.empty()) {
         // No topic to send on: sending anyway would go to a wrong one.
         ShowStatus(UnknownProtocolText());
@@ -155,21 +157,21 @@ void CViewDebug::OnClearReceive(wxCommandEvent&) {
     m_receiveEdit->ChangeValue(wxEmptyString);
 }
 
-void CViewDebug::receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) {
-    if (message != kMsgTransData || !body) return;  // dropping the body frees it
+void CViewDebug::receiveMsg(std::unique_ptr<MsgBody> body) {
+    if (!body) return;  // dropping the body frees it
     // Messages still queued when the view goes away are freed with the queue.
     if (m_incoming.push(std::move(body)) == BoundedMsgQueue::Push::QueuedWake)
-        wxQueueEvent(this, new wxThreadEvent(wxEVT_THREAD, kTransDataMessage));
+        wxQueueEvent(this, new wxThreadEvent(EVT_TRANS_DATA));
 }
 
-void CViewDebug::PostTransData(MsgBody* body) { receiveMsg(kMsgTransData, std::unique_ptr<MsgBody>(body)); }
+void CViewDebug::PostTransData(MsgBody* body) { receiveMsg(std::unique_ptr<MsgBody>(body)); }
 
 void CViewDebug::OnTransData(wxThreadEvent&) {
     // A slice at a time, so a flood leaves room for input and painting
     // between slices.
     bool more = false;
     for (const auto& body : m_incoming.take(kTransDataSliceBytes, more)) ShowTransData(*body);
-    if (more) wxQueueEvent(this, new wxThreadEvent(wxEVT_THREAD, kTransDataMessage));
+    if (more) wxQueueEvent(this, new wxThreadEvent(EVT_TRANS_DATA));
     if (!m_showAll && m_showPending.empty()) return;
     if (!more) {
         // Caught up: the receive area shows everything now.
@@ -212,7 +214,7 @@ void CViewDebug::ShowReceived() {
 
 void CViewDebug::ShowTransData(const MsgBody& body) {
     if (!body.topic || !m_channel) return;
-    if (!quorvel::ui::isTransupOf(body.topic, m_channel->communication)) return;
+    if (!isTransupOf(body.topic, m_channel->communication)) return;
     const auto appended = m_receive.append(std::string_view(reinterpret_cast<const char*>(body.payload),
                                                             static_cast<std::size_t>(body.payloadLength)));
     if (appended.trimmed) {

@@ -1,5 +1,5 @@
 #pragma once
-// The debug view (template 313): a terminal onto the channel of one device.
+// The debug view: a terminal onto the channel of one device.
 // Text typed in the send area goes down on "<protocol>/<communication>/
 // transdown" as GBK bytes; "transup" data of the channel is appended to the
 // receive area. Received data reaches the view from the MQTT thread only as
@@ -26,14 +26,12 @@ class MsgBody;
 
 class CViewDebug : public CViewBase, public MsgReceiver {
 public:
-    static constexpr int kTemplateId = 313;
     static constexpr wxWindowID kSendEditId = 1011;
     static constexpr wxWindowID kSendButtonId = 1003;
     static constexpr wxWindowID kClearSendId = 1004;
     static constexpr wxWindowID kDeviceListId = 1000;
     static constexpr wxWindowID kReceiveEditId = 1010;
     static constexpr wxWindowID kClearReceiveId = 1008;
-    static constexpr int kTransDataMessage = 0x401;  // WM_USER + 1
     static constexpr int kShowTimerId = 1;
     static constexpr int kShowIntervalMs = 200;  // least time between two updates of the receive area
     // The receive area shows the newest this many bytes of the received text.
@@ -48,7 +46,7 @@ public:
     // Thread-safe: queues a transfer-data message for the UI thread, which
     // owns `body` from here on. The queue is bounded (IntakeLimits.h): while
     // the view is behind, data beyond it is dropped.
-    void receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) override;
+    void receiveMsg(std::unique_ptr<MsgBody> body) override;
     void PostTransData(MsgBody* body);
 
     const EMPassageway* GetCurrentChannel() const { return m_channel; }

@@ -10,15 +10,16 @@
 #include "db/EMUserDevice.h"
 #include "mqtt/FaultLookupWorker.h"
 #include "mqtt/MsgBody.h"
+#include "mqtt/Topics.h"
 #include "mqtt/ViewRegistry.h"
 #include "res/lamp_green.xpm"
 #include "res/lamp_red.xpm"
 #include "ui/UiText.h"
+#include "ui/ViewEvents.h"
 
 // clang-format off
 wxBEGIN_EVENT_TABLE(CViewRealtime, CViewBase)
     EVT_TIMER(CViewRealtime::kBuildTimerId, CViewRealtime::OnBuildTimer)
-    EVT_THREAD(CViewRealtime::kCommStatusMessage, CViewRealtime::OnCommStatus)
     EVT_SIZE(CViewRealtime::OnSize)
 wxEND_EVENT_TABLE()
 // clang-format on
@@ -27,6 +28,7 @@ CViewRealtime::CViewRealtime(wxWindow* parent, wxWindowID id, const ViewContext&
     : CViewBase(parent, id, context), m_buildTimer(this, kBuildTimerId) {
     // The one control of the form: an icon list filling the view.
     m_list = new CLampGrid(this, kListId, wxPoint(kEdge, kEdge), wxSize(200, 200));
+    Bind(EVT_COMM_STATUS, &CViewRealtime::OnCommStatus, this);
 }
 
 CViewRealtime::~CViewRealtime() {
@@ -102,17 +104,17 @@ void CViewRealtime::SetLinkUp(bool up) { m_list->SetStale(!up); }
 
 bool CViewRealtime::LampsShownStale() const { return m_list->IsStale(); }
 
-void CViewRealtime::receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) {
-    if (message != kMsgCommStatus || !body || !body->topic) return;  // dropping the body frees it
+void CViewRealtime::receiveMsg(std::unique_ptr<MsgBody> body) {
+    if (!body || !body->topic) return;  // dropping the body frees it
     // m_channels is filled before the view registers and never changes
     // afterwards, so reading it here, on the MQTT thread, is safe.
-    const std::string channelId = RealtimeChannels::channelOfTopic(std::string(body->topic, body->topicLength));
+    const std::string channelId(commStatusChannel(std::string_view(body->topic, body->topicLength)));
     if (channelId.empty() || !m_channels.contains(channelId)) return;
     const std::uint8_t state = body->payload ? (body->payload[0] & 1u) : 0;
-    if (m_pending.offer(channelId, state)) wxQueueEvent(this, new wxThreadEvent(wxEVT_THREAD, kCommStatusMessage));
+    if (m_pending.offer(channelId, state)) wxQueueEvent(this, new wxThreadEvent(EVT_COMM_STATUS));
 }
 
-void CViewRealtime::PostCommStatus(MsgBody* body) { receiveMsg(kMsgCommStatus, std::unique_ptr<MsgBody>(body)); }
+void CViewRealtime::PostCommStatus(MsgBody* body) { receiveMsg(std::unique_ptr<MsgBody>(body)); }
 
 void CViewRealtime::OnCommStatus(wxThreadEvent&) {
     // Each channel once, however many messages came for it since the last

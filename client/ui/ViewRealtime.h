@@ -16,7 +16,6 @@
 
 class CViewRealtime : public CViewBase, public MsgReceiver {
 public:
-    static constexpr int kTemplateId = 312;
     static constexpr wxWindowID kListId = 1001;
     static constexpr int kBuildTimerId = 1;
     static constexpr int kBuildDelayMs = 100;
@@ -26,7 +25,6 @@ public:
     static constexpr int kEdge = 20;  // list margin to the client area's top, right, bottom
     static constexpr int kGreenLamp = 0;
     static constexpr int kRedLamp = 1;
-    static constexpr int kCommStatusMessage = 0x402;  // WM_USER + 2
 
     // parent: the main frame; id: child-window id given by the frame;
     // context: the logged-in user whose devices are shown.
@@ -39,7 +37,7 @@ public:
     // view registers itself (ViewId::Realtime) in its initial update, so the
     // message handler reaches it through the registry (receiveMsg).
     void PostCommStatus(MsgBody* body);
-    void receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) override;
+    void receiveMsg(std::unique_ptr<MsgBody> body) override;
 
     CLampGrid* GetList() const { return m_list; }
     const RealtimeChannels& GetChannels() const { return m_channels; }

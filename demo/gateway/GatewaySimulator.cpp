@@ -1,6 +1,7 @@
 #include "GatewaySimulator.h"
 
 #include "GatewayReplies.h"
+#include "mqtt/Topics.h"
 
 #include <soci/mysql/soci-mysql.h>
 #include <soci/soci.h>
@@ -101,7 +102,7 @@ std::string GatewaySimulator::newFaultId() {
 }
 
 void GatewaySimulator::publishState(const Channel& channel) {
-    std::string topic = channel.id + ";" + channel.communication + "/CommStatus";
+    std::string topic = commStatusTopic(channel.id, channel.communication);
     const unsigned char state = channel.online ? '1' : '0';
     client_->sendMessage(client_, topic.c_str(), &state, 1);
 }
@@ -180,12 +181,12 @@ void GatewaySimulator::run(const std::atomic<bool>& stopFlag) {
 }
 
 int GatewaySimulator::onMessage(const char* topic, int, const unsigned char* payload, int payloadLength) {
-    std::string channel = transdownChannel(topic);
+    std::string channel(transdownCommunication(topic));
     if (channel.empty()) {
         return 0;
     }
     std::string reply = gatewayReply(std::string(reinterpret_cast<const char*>(payload), static_cast<size_t>(payloadLength)));
-    std::string up = channel + "/transup";
+    std::string up = transupTopic(channel);
     client_->sendMessage(client_, up.c_str(), reinterpret_cast<const unsigned char*>(reply.data()),
                          static_cast<int>(reply.size()));
     return 0;

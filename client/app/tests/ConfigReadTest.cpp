@@ -63,7 +63,7 @@ TEST_F(ConfigRead, DefaultsWithoutAnyFile)
 
 TEST_F(ConfigRead, LoadAllWithoutConfigFolderKeepsDefaults)
 {
-    std::snprintf(g_moduleDir, sizeof g_moduleDir, "%s", dir.path().c_str());
+    g_moduleDir = dir.path().string();
     config.loadAll();
     EXPECT_EQ(config.uiConfigPath, dir.path().string() + "/config/UIConfig.xml");
     EXPECT_EQ(config.workParamPath, dir.path().string() + "/config/WorkParam.xml");
@@ -78,7 +78,7 @@ TEST_F(ConfigRead, LoadAllReadsBothFilesBesideTheProgram)
                kXmlHead + "<W><DB ip=\"10.1.2.3\" port=\"3307\"/><mqtt port=\"1883\"/></W>");
     writeBytes(dir.file("config/UIConfig.xml"),
                kXmlHead + "<U><BackgroundColor><view r=\"1\" g=\"2\" b=\"3\"/></BackgroundColor></U>");
-    std::snprintf(g_moduleDir, sizeof g_moduleDir, "%s", dir.path().c_str());
+    g_moduleDir = dir.path().string();
     config.loadAll();
     EXPECT_EQ(config.workParam.dbIp, "10.1.2.3");
     EXPECT_EQ(config.workParam.dbPort, 3307);

@@ -8,7 +8,6 @@
 #include <vector>
 
 struct PostedMsg {
-    unsigned message = 0;
     std::string topic;
     std::string payload;  // payloadLength bytes
     int topicLength = 0;
@@ -18,9 +17,8 @@ struct PostedMsg {
 
 class ViewRecorder : public MsgReceiver {
 public:
-    void receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) override {
+    void receiveMsg(std::unique_ptr<MsgBody> body) override {
         PostedMsg m;
-        m.message = message;
         m.topic.assign(body->topic, static_cast<size_t>(body->topicLength));
         m.topicLength = body->topicLength;
         m.payload.assign(reinterpret_cast<const char*>(body->payload), static_cast<size_t>(body->payloadLength));

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -29,18 +30,18 @@ public:
 
 class KeepingReceiver : public MsgReceiver {
 public:
-    void receiveMsg(unsigned message, std::unique_ptr<MsgBody> body) override {
+    void receiveMsg(std::unique_ptr<MsgBody> body) override {
         if (delay.count() > 0) {
             inside = true;
             std::this_thread::sleep_for(delay);
             inside = false;
         }
         std::lock_guard<std::mutex> lock(mutex);
-        messages.push_back(message);
+        topics.emplace_back(body->topic);
         bodies.push_back(std::move(body));
     }
     std::mutex mutex;
-    std::vector<unsigned> messages;
+    std::vector<std::string> topics;
     std::vector<std::unique_ptr<MsgBody>> bodies;
     std::chrono::milliseconds delay{0};
     std::atomic<bool> inside{false};
@@ -71,25 +72,25 @@ TEST(MsgBody, CopiesWithTrailingZeros) {
 TEST(ViewRegistry, PostWithoutReceiverFreesTheCopy) {
     ViewRegistry registry;
     int before = g_liveBodies;
-    EXPECT_FALSE(registry.post(ViewId::Debug, kMsgTransData, std::make_unique<CountedBody>("a/transup", "x")));
+    EXPECT_FALSE(registry.post(ViewId::Debug, std::make_unique<CountedBody>("a/transup", "x")));
     EXPECT_EQ(g_liveBodies, before);
 
     KeepingReceiver realtime;
     registry.registerView(ViewId::Realtime, &realtime);
-    EXPECT_FALSE(registry.post(ViewId::Debug, kMsgTransData, std::make_unique<CountedBody>("a/transup", "x")))
+    EXPECT_FALSE(registry.post(ViewId::Debug, std::make_unique<CountedBody>("a/transup", "x")))
         << "another view's receiver does not take it";
-    EXPECT_TRUE(registry.post(ViewId::Realtime, kMsgCommStatus, std::make_unique<CountedBody>("7;a/CommStatus", "1")));
+    EXPECT_TRUE(registry.post(ViewId::Realtime, std::make_unique<CountedBody>("7;a/CommStatus", "1")));
     EXPECT_EQ(g_liveBodies, before + 1) << "the receiver owns it now";
-    ASSERT_EQ(realtime.messages, std::vector<unsigned>{kMsgCommStatus});
+    ASSERT_EQ(realtime.topics, std::vector<std::string>{"7;a/CommStatus"});
     EXPECT_STREQ(realtime.bodies[0]->topic, "7;a/CommStatus");
     realtime.bodies.clear();
     EXPECT_EQ(g_liveBodies, before);
 
     registry.unregisterView(ViewId::Realtime, &realtime);
     EXPECT_FALSE(registry.isRegistered(ViewId::Realtime));
-    EXPECT_FALSE(registry.post(ViewId::Realtime, kMsgCommStatus, std::make_unique<CountedBody>("t", "1")));
+    EXPECT_FALSE(registry.post(ViewId::Realtime, std::make_unique<CountedBody>("t", "1")));
     EXPECT_EQ(g_liveBodies, before);
-    EXPECT_FALSE(registry.post(static_cast<ViewId>(7), kMsgCommStatus, std::make_unique<CountedBody>("t", "1")));
+    EXPECT_FALSE(registry.post(static_cast<ViewId>(7), std::make_unique<CountedBody>("t", "1")));
     EXPECT_EQ(g_liveBodies, before);
 }
 
@@ -100,9 +101,9 @@ TEST(ViewRegistry, StaleUnregisterKeepsTheNewView) {
     registry.registerView(ViewId::Debug, &newView);  // a view replaced before the old one went
     registry.unregisterView(ViewId::Debug, &oldView);
     EXPECT_TRUE(registry.isRegistered(ViewId::Debug));
-    EXPECT_TRUE(registry.post(ViewId::Debug, kMsgTransData, std::make_unique<MsgBody>("t", 1, nullptr, 0)));
-    EXPECT_EQ(newView.messages.size(), 1u);
-    EXPECT_TRUE(oldView.messages.empty());
+    EXPECT_TRUE(registry.post(ViewId::Debug, std::make_unique<MsgBody>("t", 1, nullptr, 0)));
+    EXPECT_EQ(newView.topics.size(), 1u);
+    EXPECT_TRUE(oldView.topics.empty());
 }
 
 TEST(ViewRegistry, UnregisterWaitsForAPostInProgress) {
@@ -110,14 +111,14 @@ TEST(ViewRegistry, UnregisterWaitsForAPostInProgress) {
     KeepingReceiver view;
     view.delay = 200ms;
     registry.registerView(ViewId::Debug, &view);
-    std::thread poster([&] { registry.post(ViewId::Debug, kMsgTransData, std::make_unique<MsgBody>("t", 1, nullptr, 0)); });
+    std::thread poster([&] { registry.post(ViewId::Debug, std::make_unique<MsgBody>("t", 1, nullptr, 0)); });
     while (!view.inside) {
         std::this_thread::yield();
     }
     registry.unregisterView(ViewId::Debug, &view);
     // Had unregister not waited, the view could be destroyed under the post.
     EXPECT_FALSE(view.inside);
-    EXPECT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.topics.size(), 1u);
     poster.join();
 }
 
@@ -138,7 +139,7 @@ TEST(ViewRegistry, ConcurrentPostsAndRegistrationsLoseNothing) {
         for (int t = 0; t < 2; ++t) {
             posters.emplace_back([&] {
                 for (int i = 0; i < 20000; ++i) {
-                    if (registry.post(ViewId::Realtime, kMsgCommStatus, std::make_unique<CountedBody>("t", "1"))) {
+                    if (registry.post(ViewId::Realtime, std::make_unique<CountedBody>("t", "1"))) {
                         delivered++;
                     } else {
                         dropped++;

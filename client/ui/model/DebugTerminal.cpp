@@ -1,7 +1,5 @@
 #include "ui/model/DebugTerminal.h"
 
-#include "mqtt/TopicPieces.h"
-
 namespace quorvel::ui {
 
 namespace {
@@ -46,19 +44,6 @@ std::string sendBytesOf(std::string_view text) {
         out += c;
     }
     return out;
-}
-
-std::string transdownTopic(std::string_view protocolName, std::string_view communication) {
-    if (protocolName.empty() || communication.empty()) return {};
-    std::string topic;
-    topic.reserve(protocolName.size() + communication.size() + 11);
-    topic.append(protocolName).append("/").append(communication).append("/transdown");
-    return topic;
-}
-
-bool isTransupOf(std::string_view topic, std::string_view communication) {
-    const auto pieces = splitPieces(topic, '/', 2);
-    return pieces.size() > 1 && !communication.empty() && pieces[0] == communication && pieces[1] == "transup";
 }
 
 ReceiveBuffer::ReceiveBuffer(std::size_t limit) : limit_(limit < 4 ? 4 : limit) {}

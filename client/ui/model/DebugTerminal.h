@@ -1,7 +1,7 @@
 #pragma once
 // What the debug view does with bytes, apart from any window: the send text
-// as it goes on the wire, the topic it goes to, which "transup" messages
-// belong to the current channel, and the bounded receive text.
+// as it goes on the wire and the bounded receive text. (The topics it sends on
+// and listens to are made and read in mqtt/Topics.h.)
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -13,14 +13,6 @@ namespace quorvel::ui {
 // stays one. A lone CR is kept as it is. GBK trail bytes are never 0x0A or
 // 0x0D, so working byte by byte is safe.
 std::string sendBytesOf(std::string_view text);
-
-// "<protocol name>/<communication>/transdown"; empty when either part is
-// empty (no topic to send on).
-std::string transdownTopic(std::string_view protocolName, std::string_view communication);
-
-// True when `topic` is "<communication>/transup[/...]" for this channel,
-// split the way the message handler splits topics.
-bool isTransupOf(std::string_view topic, std::string_view communication);
 
 // The newest part of `text` (GBK bytes) of at most `limit` bytes, starting on
 // a character boundary.

@@ -1,7 +1,5 @@
 #include "ui/model/RealtimeChannels.h"
 
-#include "mqtt/TopicPieces.h"
-
 void RealtimeChannels::clear() {
     m_items.clear();
     m_order.clear();
@@ -20,11 +18,4 @@ int RealtimeChannels::add(const std::string& channelId, const std::string& devic
 std::vector<int> RealtimeChannels::itemsOf(const std::string& channelId) const {
     auto it = m_byChannel.find(channelId);
     return it == m_byChannel.end() ? std::vector<int>{} : it->second;
-}
-
-std::string RealtimeChannels::channelOfTopic(const std::string& topic) {
-    const auto parts = splitPieces(topic, '/', 2);
-    if (parts.size() < 2) return {};
-    const auto keys = splitPieces(parts[0], ';', 1);
-    return keys.empty() ? std::string{} : std::string(keys[0]);
 }

@@ -27,11 +27,6 @@ public:
     std::vector<int> itemsOf(const std::string& channelId) const;
     bool contains(const std::string& channelId) const { return m_byChannel.count(channelId) != 0; }
 
-    // Channel id of a CommStatus topic "P;C/CommStatus": the topic is split at
-    // "/" (runs of separators count as one, no empty pieces); with more than one
-    // piece the first is split at ";" and its first piece is the id. "" otherwise.
-    static std::string channelOfTopic(const std::string& topic);
-
 private:
     std::vector<Item> m_items;
     std::vector<std::string> m_order;

@@ -18,15 +18,6 @@ TEST(GatewayReplies, AtCommandsGetOkOthersAnEcho) {
     EXPECT_EQ(gatewayReply(std::string("\0AT", 3)), std::string("ECHO \0AT", 8));
 }
 
-TEST(GatewayReplies, OnlyThreeLevelTransdownTopicsNameAChannel) {
-    EXPECT_EQ(transdownChannel("modbus/gw01/transdown"), "gw01");
-    EXPECT_EQ(transdownChannel("/gw01/transdown"), "gw01");
-    EXPECT_EQ(transdownChannel("modbus//transdown"), "");
-    EXPECT_EQ(transdownChannel("modbus/gw01/transup"), "");
-    EXPECT_EQ(transdownChannel("a/modbus/gw01/transdown"), "");
-    EXPECT_EQ(transdownChannel("transdown"), "");
-}
-
 TEST(GatewayOptions, CommandLineOverridesTheEnvironment) {
     setenv("QUORVEL_MQTT_PORT", "16002", 1);
     setenv("QUORVEL_DB_PASSWORD", "envpw", 1);

@@ -35,7 +35,14 @@ public:
     // One read takes up to this much, per I/O thread buffer.
     static constexpr unsigned _readSize = 65536;
     static constexpr int _ioThreads = 4;
-    static constexpr unsigned _maxSequence = 0xFFFFF;
+    // A connection's idCode is (slot index << _sequenceBits) | sequence: the
+    // low 20 bits count accepted connections (1.._maxSequence, then round
+    // again from 1, never 0), the bits above name the slot. The slot makes the
+    // lookup direct; the sequence makes an id of a closed connection miss a
+    // slot that has been taken by a newer one. 0 is never an id.
+    static constexpr unsigned _sequenceBits = 20;
+    static constexpr unsigned _maxSequence = (1u << _sequenceBits) - 1;
+    static_assert(_maxConnections <= (1u << (32 - _sequenceBits)), "every slot index must fit above the sequence");
 
     TcpEpollSocketServer(unsigned maxConnections, TcpSocketServerHandler* handler, bool ownsHandler,
                          const TcpServerLimits& limits = TcpServerLimits());

@@ -248,7 +248,7 @@ void TcpEpollSocketServer::wakeIoThreads()
 
 TcpEpollSocketServer::ClientResource* TcpEpollSocketServer::slotOf(unsigned idCode)
 {
-    const unsigned index = idCode >> 20;
+    const unsigned index = idCode >> _sequenceBits;
     return idCode != 0 && index < slots_.size() ? slots_[index].get() : nullptr;
 }
 
@@ -371,7 +371,7 @@ void TcpEpollSocketServer::accepted(int fd, unsigned address, unsigned short por
         std::this_thread::yield();
     slot->state.store(Running); // work noted for the previous connection is void
     sequence_ = sequence_ >= _maxSequence ? 1 : sequence_ + 1;
-    const unsigned idCode = (slot->index << 20) | sequence_;
+    const unsigned idCode = (slot->index << _sequenceBits) | sequence_;
     const unsigned now = clients_.fetch_add(1) + 1;
     total_.fetch_add(1);
     if (now > peak_.load())

@@ -18,6 +18,8 @@ public:
     // 38 characters, then CR LF.
     static constexpr char m_declare[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
     static constexpr int m_declareLength = 40;
+    // Field sizes of the framed packets callers build around XML data; no
+    // operation of this library frames data itself.
     static constexpr int m_PackageHeadCountOfBytes = 3;
     static constexpr int m_PackageTypeCountOfBytes = 2;
     static constexpr int m_PackageDataLenCountOfBytes = 4;

@@ -1,6 +1,5 @@
-// The debug view's byte rules without a window: what goes on the wire, to
-// which topic, which messages belong to the channel, and the bounded
-// receive text. Also the data point rows' colour pair.
+// The debug view's byte rules without a window: what goes on the wire and
+// the bounded receive text. Also the data point rows' colour pair.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -20,23 +19,6 @@ TEST(SendBytes, LineBreaksBecomeCrLfAndNothingIsAdded) {
     EXPECT_EQ(sendBytesOf(std::string("a\0b\n", 4)), std::string("a\0b\r\n", 5));
     // GBK 你好 then a line break: the double-byte characters pass untouched.
     EXPECT_EQ(sendBytesOf("\xC4\xE3\xBA\xC3\n"), "\xC4\xE3\xBA\xC3\r\n");
-}
-
-TEST(Topics, TransdownNeedsProtocolAndCommunication) {
-    EXPECT_EQ(transdownTopic("P1", "gw01"), "P1/gw01/transdown");
-    EXPECT_EQ(transdownTopic("", "gw01"), "");
-    EXPECT_EQ(transdownTopic("P1", ""), "");
-}
-
-TEST(Topics, TransupBelongsToTheChannelOnlyWhenBothPiecesMatch) {
-    EXPECT_TRUE(isTransupOf("gw01/transup", "gw01"));
-    EXPECT_TRUE(isTransupOf("/gw01//transup/extra", "gw01"));  // split as the handler splits
-    EXPECT_FALSE(isTransupOf("gw02/transup", "gw01"));
-    EXPECT_FALSE(isTransupOf("gw01/CommStatus", "gw01"));
-    EXPECT_FALSE(isTransupOf("gw01", "gw01"));
-    EXPECT_FALSE(isTransupOf("gw011/transup", "gw01"));
-    EXPECT_FALSE(isTransupOf("gw01/transupx", "gw01"));
-    EXPECT_FALSE(isTransupOf("/transup", ""));
 }
 
 TEST(ReceiveBuffer, AppendsUpToTheFirstZeroByte) {

@@ -1,4 +1,4 @@
-// Which icons a CommStatus topic reaches, and which lamp a fault record gives.
+// Which icons a channel's state reaches, and which lamp a fault record gives.
 
 #include <gtest/gtest.h>
 
@@ -22,18 +22,6 @@ TEST(RealtimeChannels, EveryDeviceGetsItsOwnIconAndASharedChannelReachesAllOfThe
     c.clear();
     EXPECT_TRUE(c.items().empty());
     EXPECT_FALSE(c.contains("7"));
-}
-
-TEST(RealtimeChannels, ChannelOfTopicTakesTheKeyBeforeTheSemicolon) {
-    EXPECT_EQ(RealtimeChannels::channelOfTopic("7;gw01/CommStatus"), "7");
-    EXPECT_EQ(RealtimeChannels::channelOfTopic("/7;gw01/CommStatus"), "7");
-    EXPECT_EQ(RealtimeChannels::channelOfTopic("//12;gw01//CommStatus/x"), "12");
-    EXPECT_EQ(RealtimeChannels::channelOfTopic("7/CommStatus"), "7");
-    EXPECT_EQ(RealtimeChannels::channelOfTopic(";;7;gw/CommStatus"), "7");
-    EXPECT_EQ(RealtimeChannels::channelOfTopic("CommStatus"), "");
-    EXPECT_EQ(RealtimeChannels::channelOfTopic("7;gw01/"), "");
-    EXPECT_EQ(RealtimeChannels::channelOfTopic(";/CommStatus"), "");
-    EXPECT_EQ(RealtimeChannels::channelOfTopic(""), "");
 }
 
 TEST(RealtimeChannels, LampIsRedOnlyForARecordWithTheRelieveFlagClear) {

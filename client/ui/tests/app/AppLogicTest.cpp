@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "app/SingleInstance.h"
-#include "app/StartupTrace.h"
+#include "app/DevTrace.h"
 #include "app/TextCodec.h"
 #include "ui/UiText.h"
 

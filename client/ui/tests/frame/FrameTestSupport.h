@@ -46,7 +46,7 @@ public:
             std::fputs(kUiConfig, f);
             std::fclose(f);
         }
-        std::snprintf(g_moduleDir, sizeof g_moduleDir, "%s", m_dir.c_str());
+        g_moduleDir = m_dir.string();
         Singleton<Config>::getInstance()->loadAll();
     }
     ~ProgramDir() {

@@ -26,6 +26,7 @@
 #include "db/EMPassageway.h"
 #include "mqtt/ChannelSubscriptions.h"
 #include "mqtt/MsgBody.h"
+#include "mqtt/Topics.h"
 #include "mqtt/TransDataHandler.h"
 #include "mqtt/ViewRegistry.h"
 #include "quillet/MqttClient.h"
@@ -169,7 +170,7 @@ TEST_F(DebugViewTest, LinesAreSentAsCrLfAndAnEmptyAreaSendsAnEmptyPayload) {
     // The gateway answers what goes down its channel.
     const std::string down = "P1/" + commA + "/transdown";
     auto gateway = probe({down}, [&](const BrokerProbe::Message& m) {
-        return BrokerProbe::Message{transdownChannel(m.topic) + "/transup", gatewayReply(m.payload)};
+        return BrokerProbe::Message{transupTopic(transdownCommunication(m.topic)), gatewayReply(m.payload)};
     });
 
     // Typed as the operator types it: A, T, Enter.

@@ -7,7 +7,10 @@ namespace tessaly::network {
 class SocketSentObject;
 
 // A TCP server for many clients; made by SocketServerManager. Each
-// connection is known by a non-zero 32-bit id code.
+// connection is known by a non-zero 32-bit id code: its slot in the upper
+// 12 bits, a running count of accepted connections in the lower 20. So the
+// id of a closed connection comes back only after 2^20 - 1 more accepts, and
+// until then calls with it find no connection.
 class TcpSocketServer {
 public:
     virtual ~TcpSocketServer() = default;
