@@ -7,24 +7,14 @@
 #include "ui/model/ExportFileName.h"
 #include "ui/model/PickerTime.h"
 #include "ui/model/ResultSeries.h"
+#include "quorvel_test/LocalTime.h"
 
 using namespace quorvel::ui;
 
 namespace {
 
 // Local calendar time -> time_t (the tests run in the machine's zone).
-std::time_t local(int y, int mo, int d, int h, int mi, int s)
-{
-    struct tm t {};
-    t.tm_year = y - 1900;
-    t.tm_mon = mo - 1;
-    t.tm_mday = d;
-    t.tm_hour = h;
-    t.tm_min = mi;
-    t.tm_sec = s;
-    t.tm_isdst = -1;
-    return std::mktime(&t);
-}
+constexpr auto local = localTime;
 
 DataRow row(std::initializer_list<DataCell> cells) { return DataRow(cells); }
 
