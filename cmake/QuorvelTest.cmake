@@ -11,10 +11,8 @@ function(quorvel_add_test)
     set(T_TIMEOUT 300)
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
-  if(TARGET quorvel_testsupport)
-    target_link_libraries(${T_NAME} PRIVATE quorvel_testsupport)
-  endif()
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} quorvel_testsupport GTest::gtest GTest::gtest_main
+                        Threads::Threads)
   # GCC 12 at -O2 misreads `"literal" + std::string` as an overlapping copy
   # (-Wrestrict); tests build such strings all the time.
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
