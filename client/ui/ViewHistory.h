@@ -9,7 +9,6 @@ public:
     CViewHistory(wxWindow* parent, wxWindowID id, const ViewContext& context);
     ~CViewHistory() override;
 
-    static constexpr int kTemplateId = 319;
     static constexpr int IDC_QUERY = 1;  // the query button, also run by Enter
 
 protected:

@@ -12,7 +12,6 @@ public:
     CViewStatistics(wxWindow* parent, wxWindowID id, const ViewContext& context);
     ~CViewStatistics() override;
 
-    static constexpr int kTemplateId = 320;
     static constexpr int IDC_RUN = 1012;  // the statistics button, also run by Enter
     static constexpr int IDC_HOUR = 1070;
     static constexpr int IDC_DAY = 1071;
