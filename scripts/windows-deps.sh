@@ -58,13 +58,28 @@ LIST
   [ -e "$APT/lists/.updated" ] || { apt-get "${APT_OPTS[@]}" update && touch "$APT/lists/.updated"; }
 }
 
+# download PKG DIR: the newest version of PKG's source whose files the
+# archive still serves (a security update can be listed before its files
+# reach the mirror).
+download() {
+  local pkg=$1 dir=$2 v
+  for v in $(apt-cache "${APT_OPTS[@]}" showsrc "$pkg" | sed -n 's/^Version: //p' | sort -rV | uniq); do
+    rm -f "$dir"/*
+    if (cd "$dir" && apt-get "${APT_OPTS[@]}" source --download-only "$pkg=$v"); then
+      return 0
+    fi
+    log "$pkg $v could not be fetched; trying an older version"
+  done
+  return 1
+}
+
 # fetch PKG: unpacks Debian's source package PKG (patches applied) under
 # $SRC/PKG and prints that folder.
 fetch() {
   local pkg=$1 dir=$SRC/$1
   if [ ! -e "$dir/.unpacked" ]; then
     rm -rf "$dir"; mkdir -p "$dir"
-    (cd "$dir" && apt-get "${APT_OPTS[@]}" source --download-only "$pkg" >&2)
+    download "$pkg" "$dir" >&2
     (cd "$dir" && dpkg-source --no-check -x ./*.dsc tree >&2)
     touch "$dir/.unpacked"
   fi
@@ -97,7 +112,7 @@ build_pugixml() {
 build_expat() {
   local s; s=$(fetch expat)
   [ -f "$s/CMakeLists.txt" ] || s=$s/expat
-  cmake_dep expat "$s" -DEXPAT_SHARED_LIBS=ON -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_EXAMPLES=OFF \
+  cmake_dep expat "$s" -DCMAKE_C_FLAGS=-DXML_GE=1 -DEXPAT_SHARED_LIBS=ON -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_EXAMPLES=OFF \
     -DEXPAT_BUILD_TOOLS=OFF -DEXPAT_BUILD_DOCS=OFF
 }
 
@@ -126,7 +141,7 @@ build_openssl() {
   local s; s=$(fetch openssl)
   rm -rf "$BLD/openssl"; cp -a "$s" "$BLD/openssl"
   (cd "$BLD/openssl" &&
-   nice -n 19 ./Configure mingw64 shared no-tests no-docs --cross-compile-prefix=$HOST- \
+   nice -n 19 ./Configure mingw64 shared no-tests --cross-compile-prefix=$HOST- \
      CC="ccache $HOST-gcc-posix" CXX="ccache $HOST-g++-posix" --prefix="$PREFIX" --libdir=lib &&
    nice -n 19 make -j"$JOBS" build_sw && make install_sw)
 }
@@ -150,8 +165,9 @@ build_mariadb() {
   local dir=$SRC/mariadb
   if [ ! -e "$dir/.unpacked" ]; then
     rm -rf "$dir"; mkdir -p "$dir"
-    (cd "$dir" && apt-get "${APT_OPTS[@]}" source --download-only mariadb)
-    (cd "$dir" && tar -xf mariadb_*.orig.tar.* --wildcards '*/libmariadb/*' && mv mariadb-*/libmariadb tree)
+    download mariadb "$dir"
+    (cd "$dir" && tar -xf "$(ls mariadb_*.orig.tar.* | grep -v '\.asc$')" --wildcards '*/libmariadb/*' &&
+     mv mariadb-*/libmariadb tree)
     touch "$dir/.unpacked"
   fi
   cmake_dep mariadb "$dir/tree" -DWITH_SSL=SCHANNEL -DWITH_UNIT_TESTS=OFF -DWITH_CURL=OFF \
@@ -172,13 +188,14 @@ build_soci() {
 build_wx() {
   local s; s=$(fetch wxwidgets3.2)
   rm -rf "$BLD/wx"; mkdir -p "$BLD/wx"
-  # The MSW port with what the program uses (core, base, adv); image and
-  # compression libraries built in, everything else left out.
+  # The MSW port with what the program uses (core, base, adv). Debian's
+  # source carries no bundled image or compression libraries; the program
+  # loads BMP and XPM only, which need none of them.
   (cd "$BLD/wx" &&
    nice -n 19 "$s/configure" --host=$HOST --build=x86_64-linux-gnu --prefix="$PREFIX" \
      CC="ccache $HOST-gcc-posix" CXX="ccache $HOST-g++-posix" \
      --with-msw --enable-shared --enable-unicode --disable-debug_flag --disable-precomp-headers \
-     --with-zlib=builtin --with-libpng=builtin --with-libjpeg=builtin --with-expat=builtin \
+     --without-zlib --without-libpng --without-libjpeg --without-expat --disable-xml \
      --with-regex=builtin --without-libtiff --without-opengl --without-libcurl \
      --disable-webview --disable-mediactrl --disable-stc --disable-ribbon --disable-propgrid \
      --disable-richtext --disable-aui --disable-xrc --disable-html --disable-webrequest \
