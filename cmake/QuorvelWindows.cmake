@@ -27,3 +27,10 @@ add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601 _POSIX_
 # export by default visibility (the libraries mark their own API where they
 # hide the rest).
 set(CMAKE_WINDOWS_EXPORT_ALL_SYMBOLS ON)
+
+# Without the testsupport part (its TLS listener and relay need OpenSSL and
+# POSIX sockets), the tests still get its header-only helpers.
+if(QUORVEL_PARTS AND NOT "testsupport" IN_LIST QUORVEL_PARTS)
+  add_library(quorvel_testsupport INTERFACE)
+  target_include_directories(quorvel_testsupport INTERFACE ${CMAKE_SOURCE_DIR}/testsupport/include)
+endif()

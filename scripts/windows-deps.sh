@@ -142,7 +142,7 @@ build_openssl() {
   rm -rf "$BLD/openssl"; cp -a "$s" "$BLD/openssl"
   (cd "$BLD/openssl" &&
    nice -n 19 ./Configure mingw64 shared no-tests --cross-compile-prefix=$HOST- \
-     CC="ccache $HOST-gcc-posix" CXX="ccache $HOST-g++-posix" --prefix="$PREFIX" --libdir=lib &&
+     CC=gcc-posix CXX=g++-posix --prefix="$PREFIX" --libdir=lib &&
    nice -n 19 make -j"$JOBS" build_sw && make install_sw)
 }
 
@@ -175,6 +175,18 @@ build_mariadb() {
     -DCLIENT_PLUGIN_CACHING_SHA2_PASSWORD=STATIC -DCLIENT_PLUGIN_CLIENT_ED25519=STATIC \
     -DCLIENT_PLUGIN_MYSQL_CLEAR_PASSWORD=STATIC -DCLIENT_PLUGIN_AUTH_GSSAPI_CLIENT=OFF \
     -DCLIENT_PLUGIN_REMOTE_IO=OFF
+  # MinGW names the import library liblibmariadb.dll.a; give it the usual
+  # name, and a pkg-config file as Debian's libmariadb-dev has.
+  cp "$PREFIX/lib/mariadb/liblibmariadb.dll.a" "$PREFIX/lib/libmariadb.dll.a"
+  cp "$PREFIX/lib/mariadb/libmariadb.dll" "$PREFIX/bin/" 2>/dev/null || { mkdir -p "$PREFIX/bin"; cp "$PREFIX/lib/mariadb/libmariadb.dll" "$PREFIX/bin/"; }
+  cat > "$PREFIX/lib/pkgconfig/libmariadb.pc" <<PC
+prefix=$PREFIX
+Name: libmariadb
+Description: MariaDB Connector/C (Windows, Schannel)
+Version: 3.3
+Cflags: -I\${prefix}/include/mariadb
+Libs: -L\${prefix}/lib -lmariadb
+PC
 }
 
 build_soci() {
@@ -195,7 +207,7 @@ build_wx() {
    nice -n 19 "$s/configure" --host=$HOST --build=x86_64-linux-gnu --prefix="$PREFIX" \
      CC="ccache $HOST-gcc-posix" CXX="ccache $HOST-g++-posix" \
      --with-msw --enable-shared --enable-unicode --disable-debug_flag --disable-precomp-headers \
-     --without-zlib --without-libpng --without-libjpeg --without-expat --disable-xml \
+     --without-zlib --without-libpng --without-libjpeg --without-expat \
      --with-regex=builtin --without-libtiff --without-opengl --without-libcurl \
      --disable-webview --disable-mediactrl --disable-stc --disable-ribbon --disable-propgrid \
      --disable-richtext --disable-aui --disable-xrc --disable-html --disable-webrequest \
