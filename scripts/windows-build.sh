@@ -22,17 +22,16 @@ if [ "${1:-}" != --no-deps ]; then
 fi
 have() { [ -e "$PREFIX/.stamps/$1" ]; }
 
-parts=(tessaly)
+# xl writes its container with our own code on Windows: no library needed.
+parts=(tessaly xl)
 missing=()
 have pugixml && parts+=(xml) || missing+=("xml (pugixml)")
 have log4cxx && parts+=(logging) || missing+=("logging (log4cxx)")
 have wx && parts+=(tray plot) || missing+=("tray, plot (wxWidgets)")
 if have mosquitto && have openssl; then parts+=(quillet); else missing+=("quillet (mosquitto, OpenSSL)"); fi
-# xl carries its own compound-file writer on Windows only once written; the
-# client needs every library above plus soci and Connector/C.
-missing+=("xl (compound-file writer)")
-if have log4cxx && have wx && have mosquitto && have soci && have mariadb && [ -e "$ROOT/xl/src/CompoundFile_win32.cpp" ]; then
-  parts+=(xl client)
+# The program needs every library above plus soci and Connector/C.
+if have log4cxx && have wx && have mosquitto && have soci && have mariadb; then
+  parts+=(client)
 else
   missing+=("client (needs all of the above, soci and Connector/C)")
 fi

@@ -25,6 +25,10 @@ export WINEPATH="$BUILD/bin;$TOP/prefix/bin"
 # code points, loading a .so) rather than a behaviour of ours.
 export GTEST_FILTER=${GTEST_FILTER:--Utf8Test.*:SharedLibraryTest.*}
 
+# The spreadsheet test writes its workbooks here for the reader below.
+export QUORVEL_XLS_OUT=$BUILD/xls-out
+rm -rf "$QUORVEL_XLS_OUT"; mkdir -p "$QUORVEL_XLS_OUT"
+
 start=$SECONDS
 ctest --test-dir "$BUILD" -L unit --output-on-failure --timeout 600 > "$TOP/unit-tests.log" 2>&1
 unit=$?
@@ -32,6 +36,20 @@ grep -E 'tests passed|Test +#|\*\*\*' "$TOP/unit-tests.log" | sed 's/^/  /'
 log "unit tests under Wine: $( ((unit == 0)) && echo passed || echo FAILED) in $((SECONDS - start)) s (log: $TOP/unit-tests.log)"
 
 status=$unit
+
+# The workbooks written under Wine, read back here by freexl, an
+# independent reader of the format.
+if [ -e "$QUORVEL_XLS_OUT/small.xls" ]; then
+  if g++ -std=c++20 -O1 -I"$ROOT/xl/tests/support" -o "$BUILD/xls_read_back_check" \
+       "$ROOT/xl/tests/win32/read_back_check.cpp" "$ROOT/xl/tests/support/XlsReadBack.cpp" -lfreexl \
+     && "$BUILD/xls_read_back_check" "$QUORVEL_XLS_OUT"; then
+    log "workbooks written under Wine: freexl reads every cell back"
+  else
+    log "workbooks written under Wine: freexl read-back FAILED"; status=1
+  fi
+else
+  log "no workbooks written under Wine (xl not built?)"; status=1
+fi
 if [ -e "$BUILD/bin/Quorvel_Client.exe" ]; then
   # Not written yet: the program has not been built for Windows so far.
   log "Quorvel_Client.exe built, but no driven run under Wine exists yet"
