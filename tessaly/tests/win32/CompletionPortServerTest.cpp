@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -309,4 +310,61 @@ TEST(Win32CompletionPortServer, PeerThatStopsReadingIsDroppedByTheLimits)
     EXPECT_EQ(handler.failed, "FG");
     EXPECT_TRUE(handler.completed.empty());
     EXPECT_EQ(h.server->clientsCount(), 0u);
+}
+
+namespace {
+
+// Counts its releases, so a lost or doubly released object shows.
+class Counted : public SocketSentObject {
+public:
+    Counted(std::atomic<int>& released, std::size_t size) : SocketSentObject(false), released_(released), data_(size, 'z') {}
+    void release() override
+    {
+        released_.fetch_add(1);
+        delete this;
+    }
+    char* getData() override { return data_.data(); }
+    int getSize() override { return static_cast<int>(data_.size()); }
+
+private:
+    std::atomic<int>& released_;
+    std::string data_;
+};
+
+} // namespace
+
+// Stop with connections open and objects queued to peers that do not read:
+// every object comes back exactly once and the peers see the end.
+TEST(Win32CompletionPortServer, StopReleasesEverythingAndClosesThePeers)
+{
+    Recorder handler;
+    ServerHolder h(8, handler);
+    ASSERT_TRUE(h.start());
+    std::vector<std::unique_ptr<Client>> clients;
+    for (int i = 0; i < 3; ++i) {
+        clients.push_back(std::make_unique<Client>());
+        ASSERT_TRUE(clients.back()->connect(h.port, 10000));
+    }
+    ASSERT_TRUE(handler.waitFor([&] { return handler.ids.size() == 3; }));
+    std::atomic<int> released{0};
+    int sent = 0;
+    for (unsigned id : handler.ids) {
+        for (int k = 0; k < 5; ++k) {
+            ASSERT_TRUE(h.server->sendTo(id, new Counted(released, 12 << 20)));
+            ++sent;
+        }
+    }
+    const auto start = std::chrono::steady_clock::now();
+    h.server->stop();
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_LT(took.count(), 10000) << "stop waited too long";
+    EXPECT_EQ(released.load(), sent);
+    EXPECT_EQ(h.server->clientsCount(), 0u);
+    for (auto& c : clients)
+        EXPECT_TRUE(c->closedByPeer());
+    // Objects handed over after the stop stay the caller's.
+    Counted* late = new Counted(released, 10);
+    EXPECT_FALSE(h.server->sendTo(handler.ids[0], late));
+    late->release();
+    EXPECT_EQ(released.load(), sent + 1);
 }

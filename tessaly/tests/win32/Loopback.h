@@ -84,12 +84,17 @@ public:
         }
         return out;
     }
-    // True when the peer has closed: recv reports the end (or a reset).
+    // True when the peer has closed: after any bytes still on their way,
+    // recv reports the end (or a reset) before the receive time-out.
     bool closedByPeer()
     {
-        char c;
-        const int r = ::recv(s_, &c, 1, 0);
-        return r == 0 || (r < 0 && WSAGetLastError() != WSAETIMEDOUT);
+        char buf[65536];
+        for (;;) {
+            const int r = ::recv(s_, buf, sizeof buf, 0);
+            if (r > 0)
+                continue;
+            return r == 0 || WSAGetLastError() != WSAETIMEDOUT;
+        }
     }
     void close()
     {
