@@ -37,6 +37,23 @@ log "unit tests under Wine: $( ((unit == 0)) && echo passed || echo FAILED) in $
 
 status=$unit
 
+# The MQTT library against the private broker (plain and TLS listeners) on
+# loopback: the Windows program's MQTT path, under Wine.
+if ls "$BUILD"/tests/quillet_win32_*.exe >/dev/null 2>&1; then
+  # Services someone else started here stay up; ours stop at the end.
+  started_here=1
+  [ -e "$ROOT/.run/services.env" ] && started_here=0
+  bash "$ROOT/scripts/services.sh" start >/dev/null
+  set -a; . "$ROOT/.run/services.env"; set +a
+  start=$SECONDS
+  ctest --test-dir "$BUILD" -L mqtt --output-on-failure --timeout 600 > "$TOP/mqtt-tests.log" 2>&1
+  mqtt=$?
+  grep -E 'tests passed|Test +#|\*\*\*' "$TOP/mqtt-tests.log" | sed 's/^/  /'
+  log "MQTT tests under Wine against the private broker: $( ((mqtt == 0)) && echo passed || echo FAILED) in $((SECONDS - start)) s"
+  ((mqtt == 0)) || status=1
+  ((started_here)) && bash "$ROOT/scripts/services.sh" stop >/dev/null
+fi
+
 # The workbooks written under Wine, read back here by freexl, an
 # independent reader of the format.
 if [ -e "$QUORVEL_XLS_OUT/small.xls" ]; then
