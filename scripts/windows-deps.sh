@@ -222,6 +222,12 @@ want=("$@"); ((${#want[@]})) || want=("${ALL[@]}")
 failed=()
 for dep in "${want[@]}"; do
   if done_already "$dep"; then log "$dep: already in $PREFIX"; continue; fi
+  # Another run building the same library would clear its build folder
+  # under it: one builder per library at a time.
+  exec {lockfd}>"$TOP/$dep.lock"
+  if ! flock -n "$lockfd"; then
+    log "$dep: another run is building it; skipped here"; failed+=("$dep"); exec {lockfd}>&-; continue
+  fi
   log "$dep: building"
   start=$SECONDS
   if ( set -e; "build_$dep" ) > "$TOP/$dep.log" 2>&1; then
@@ -229,6 +235,7 @@ for dep in "${want[@]}"; do
   else
     log "$dep FAILED after $((SECONDS - start)) s (see $TOP/$dep.log)"; failed+=("$dep")
   fi
+  exec {lockfd}>&-
 done
 if ((${#failed[@]})); then log "failed: ${failed[*]}"; exit 1; fi
 log "prefix ready: $PREFIX"
