@@ -34,3 +34,10 @@ if(QUORVEL_PARTS AND NOT "testsupport" IN_LIST QUORVEL_PARTS)
   add_library(quorvel_testsupport INTERFACE)
   target_include_directories(quorvel_testsupport INTERFACE ${CMAKE_SOURCE_DIR}/testsupport/include)
 endif()
+
+# While the program is not part of the Windows build, its database link is
+# still built and checked on its own once soci and Connector/C are there.
+if(QUORVEL_BUILD_TESTS AND QUORVEL_PARTS AND NOT "client" IN_LIST QUORVEL_PARTS
+   AND EXISTS ${QUORVEL_WINDOWS_PREFIX}/lib/libmariadb.dll.a)
+  add_subdirectory(client/db/tests/win32 ${CMAKE_BINARY_DIR}/client-db-win32)
+endif()
