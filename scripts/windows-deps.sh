@@ -211,7 +211,7 @@ build_wx() {
      --with-regex=builtin --without-libtiff --without-opengl --without-libcurl \
      --disable-webview --disable-mediactrl --disable-stc --disable-ribbon --disable-propgrid \
      --disable-richtext --disable-aui --disable-xrc --disable-html --disable-webrequest \
-     --disable-sound --disable-compat30 --disable-tests &&
+     --disable-svg --disable-sound --disable-compat30 --disable-tests &&
    nice -n 19 make -j"$JOBS" && make install)
 }
 
