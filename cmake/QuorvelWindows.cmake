@@ -41,3 +41,9 @@ if(QUORVEL_BUILD_TESTS AND QUORVEL_PARTS AND NOT "client" IN_LIST QUORVEL_PARTS
    AND EXISTS ${QUORVEL_WINDOWS_PREFIX}/lib/libmariadb.dll.a)
   add_subdirectory(client/db/tests/win32 ${CMAKE_BINARY_DIR}/client-db-win32)
 endif()
+
+# wxWidgets for Windows answers through its own wx-config in the prefix, not
+# the build machine's (GTK) one.
+if(EXISTS ${QUORVEL_WINDOWS_PREFIX}/bin/wx-config)
+  set(wxWidgets_CONFIG_EXECUTABLE ${QUORVEL_WINDOWS_PREFIX}/bin/wx-config CACHE FILEPATH "wx-config of the Windows build")
+endif()
