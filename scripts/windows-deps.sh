@@ -152,10 +152,12 @@ build_mosquitto() {
   # otherwise points Windows at a prebuilt pthreads folder.
   sed -i -e 's|C:\\\\pthreads\\\\Pre-built.2\\\\lib\\\\x64\\\\pthreadVC2.lib|pthread|' \
          -e 's|C:\\\\pthreads\\\\Pre-built.2\\\\lib\\\\x86\\\\pthreadVC2.lib|pthread|' \
-         -e 's|C:\\\\pthreads\\\\Pre-built.2\\\\include||' "$s/lib/CMakeLists.txt"
+         -e 's|C:\\\\pthreads\\\\Pre-built.2\\\\include||' "$s/CMakeLists.txt"
   cmake_dep mosquitto "$s" -DWITH_TLS=ON -DOPENSSL_ROOT_DIR="$PREFIX" -DWITH_THREADING=ON \
     -DWITH_BROKER=OFF -DWITH_APPS=OFF -DWITH_CLIENTS=OFF -DWITH_PLUGINS=OFF -DDOCUMENTATION=OFF \
     -DWITH_CJSON=OFF -DWITH_STATIC_LIBRARIES=OFF -DWITH_LIB_CPP=OFF -DWITH_SRV=OFF
+  # Its install rules leave the import library out on Windows.
+  cp "$BLD/mosquitto/lib/libmosquitto.dll.a" "$PREFIX/lib/"
 }
 
 build_mariadb() {
