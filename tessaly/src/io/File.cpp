@@ -1,6 +1,7 @@
 // Path text operations of File; everything that asks the system lives in
 // File_posix.cpp.
 #include "tessaly/io/File.h"
+#include "io/PathRoot.h"
 
 #include <string>
 #include <vector>
@@ -81,7 +82,7 @@ String File::uniformPathname(const String& path)
 
 String File::parseRelativePath(const String& path)
 {
-    if (path.startsWith('/'))
+    if (isRootedPath(path))
         return path;
     const String cwd = currentDirectory();
     if (cwd.isEmpty())

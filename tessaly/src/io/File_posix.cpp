@@ -14,6 +14,7 @@
 
 #include "tessaly/io/File.h"
 #include "tessaly/io/FileFilter.h"
+#include "io/PathRoot.h"
 
 namespace tessaly::io {
 
@@ -103,6 +104,11 @@ bool copyFile(const char* from, const char* to)
 }
 
 } // namespace
+
+bool isRootedPath(const String& path)
+{
+    return path.startsWith('/');
+}
 
 File::~File()
 {

@@ -2,7 +2,11 @@
 
 #include <mutex>
 
+#ifdef _WIN32
+#include "network/TcpWindowsSocketServer.h"
+#else
 #include "network/TcpEpollSocketServer.h"
+#endif
 #include "tessaly/network/SocketLibrary.h"
 #include "tessaly/network/TcpSocketServerHandler.h"
 
@@ -46,7 +50,11 @@ TcpSocketServer* SocketServerManager::getTcpSocketServer(unsigned maxConnections
 {
     if (!handler)
         return nullptr;
+#ifdef _WIN32
+    auto* server = new TcpWindowsSocketServer(maxConnections, handler, ownsHandler, limits);
+#else
     auto* server = new TcpEpollSocketServer(maxConnections, handler, ownsHandler, limits);
+#endif
     handler->setTcpSocketServer(server);
     return server;
 }

@@ -7,6 +7,9 @@
 #include <iterator>
 #include <string>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include "quorvel_test/TempDirShim_win32.h"
+#endif
 
 class TempDir {
 public:
