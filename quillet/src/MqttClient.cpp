@@ -319,7 +319,7 @@ private:
         // connect call, which would hold this thread (and stop()) for as long
         // as an unreachable host takes to time out. Given port -1 it stores
         // the properties and returns before touching the network; the
-        // asynchronous connect that follows sends them. The flood test
+        // asynchronous connect that follows sends them. The size-limit test
         // against the real broker shows whether they went out.
         mosquitto_connect_bind_v5(mosq_, host_.c_str(), -1, kProtocolKeepAliveSeconds, nullptr, properties);
         mosquitto_property_free_all(&properties);
