@@ -9,6 +9,18 @@ std::int64_t tickMillis()
     return std::int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
+std::int64_t performanceTicks()
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return std::int64_t(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+}
+
+std::int64_t performanceFrequency()
+{
+    return 1000000000LL;  // nanoseconds
+}
+
 timespec monotonicDeadline(int ms)
 {
     timespec ts;

@@ -9,6 +9,20 @@ std::int64_t tickMillis()
     return static_cast<std::int64_t>(GetTickCount64());
 }
 
+std::int64_t performanceTicks()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<std::int64_t>(now.QuadPart);
+}
+
+std::int64_t performanceFrequency()
+{
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<std::int64_t>(f.QuadPart);
+}
+
 timespec monotonicDeadline(int ms)
 {
     // Same scale as tickMillis(): milliseconds since the system started.

@@ -1,6 +1,6 @@
-#include <time.h>
-
 #include "tessaly/utils/PerformanceCounter.h"
+
+#include "core/internal/Clock.h"
 
 namespace tessaly::utils {
 
@@ -10,14 +10,12 @@ namespace {
 
 int64 ticks()
 {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<int64>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+    return core::internal::performanceTicks();
 }
 
 } // namespace
 
-PerformanceCounter::PerformanceCounter() : frequency_(1000000000LL) {}
+PerformanceCounter::PerformanceCounter() : frequency_(core::internal::performanceFrequency()) {}
 
 void PerformanceCounter::start()
 {
