@@ -4,56 +4,25 @@
 // modules (soci's MySQL back end) call the library's mysql_real_connect are
 // pointed at our function, which sets the options when it connects to the
 // configured server and calls on to the library's function.
-#include "db/DatabaseTls.h"
+#include "db/DatabaseTlsHook.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
-#include <mysql.h>
 
 #include <cstring>
-#include <mutex>
 
 namespace {
-
-struct Target {
-    std::string host;
-    unsigned port = 0;
-    DatabaseTls tls;
-};
-
-std::mutex targetMutex;
-Target target;
 
 using RealConnect = MYSQL* (STDCALL*)(MYSQL*, const char*, const char*, const char*, const char*, unsigned int,
                                       const char*, unsigned long);
 RealConnect realConnect = nullptr;
-
-const char* orNull(const std::string& text)
-{
-    return text.empty() ? nullptr : text.c_str();
-}
-
-bool applyTls(MYSQL* mysql, const char* host, unsigned int port)
-{
-    std::lock_guard<std::mutex> lock(targetMutex);
-    if (!target.tls.enabled || host == nullptr || target.host != host || target.port != port)
-        return true;
-    const DatabaseTls& tls = target.tls;
-    my_bool on = 1;
-    my_bool verifyHost = tls.verifyHost ? 1 : 0;
-    return mysql_ssl_set(mysql, orNull(tls.keyFile), orNull(tls.certFile), orNull(tls.caFile), orNull(tls.caPath),
-                         nullptr) == 0 &&
-           mysql_options(mysql, MYSQL_OPT_SSL_ENFORCE, &on) == 0 &&
-           mysql_options(mysql, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verifyHost) == 0 &&
-           mysql_optionsv(mysql, MARIADB_OPT_TLS_VERSION, "TLSv1.2,TLSv1.3") == 0;
-}
 
 MYSQL* STDCALL connectWithTls(MYSQL* mysql, const char* host, const char* user, const char* passwd, const char* db,
                               unsigned int port, const char* unixSocket, unsigned long clientFlag)
 {
     if (realConnect == nullptr || mysql == nullptr)
         return nullptr;
-    if (!applyTls(mysql, host, port))
+    if (!applyDatabaseTls(mysql, host, port))
         return nullptr;
     return realConnect(mysql, host, user, passwd, db, port, unixSocket, clientFlag);
 }
@@ -105,25 +74,9 @@ void redirectLoadedModules()
 
 }  // namespace
 
-void setDatabaseTls(const std::string& host, unsigned port, const DatabaseTls& tls)
+// Modules loaded since the last call (a back end loaded by name) are
+// redirected too; an entry already redirected no longer matches.
+void hookDatabaseConnects()
 {
-    {
-        std::lock_guard<std::mutex> lock(targetMutex);
-        target = Target{host, port, tls};
-    }
-    // Modules loaded since the last call (a back end loaded by name) are
-    // redirected too; an entry already redirected no longer matches.
-    if (tls.enabled)
-        redirectLoadedModules();
-}
-
-void clearDatabaseTls()
-{
-    std::lock_guard<std::mutex> lock(targetMutex);
-    target = Target{};
-}
-
-bool isTlsFailure(const std::string& errorText)
-{
-    return errorText.find("TLS") != std::string::npos || errorText.find("SSL") != std::string::npos;
+    redirectLoadedModules();
 }
