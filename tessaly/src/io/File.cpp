@@ -177,6 +177,22 @@ bool File::listAll(FileFilter* filter, const String& pattern, std::vector<String
     return list(filter, pattern, &files, &folders);
 }
 
+// Each answer asks the file system once, through the platform's kind().
+bool File::exists() const
+{
+    return kind() != Kind::missing;
+}
+
+bool File::existsAsFile() const
+{
+    return kind() == Kind::file;
+}
+
+bool File::isDirectory() const
+{
+    return kind() == Kind::directory;
+}
+
 InputStream* File::createInputStream() const
 {
     return new FileInputStream(*this);

@@ -136,21 +136,6 @@ File::Kind File::kind() const
     return S_ISDIR(st.st_mode) ? Kind::directory : Kind::file;
 }
 
-bool File::exists() const
-{
-    return kind() != Kind::missing;
-}
-
-bool File::existsAsFile() const
-{
-    return kind() == Kind::file;
-}
-
-bool File::isDirectory() const
-{
-    return kind() == Kind::directory;
-}
-
 bool File::isReadOnly() const
 {
     struct stat st;

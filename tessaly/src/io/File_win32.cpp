@@ -114,21 +114,6 @@ File::Kind File::kind() const
     return (attrs & FILE_ATTRIBUTE_DIRECTORY) ? Kind::directory : Kind::file;
 }
 
-bool File::exists() const
-{
-    return kind() != Kind::missing;
-}
-
-bool File::existsAsFile() const
-{
-    return kind() == Kind::file;
-}
-
-bool File::isDirectory() const
-{
-    return kind() == Kind::directory;
-}
-
 bool File::isReadOnly() const
 {
     const DWORD attrs = GetFileAttributesA(path_.text());
