@@ -84,19 +84,6 @@ CFileWriter::CFileWriter(const char* path, int permissions) : m_target(path ? pa
     }
 }
 
-CFileWriter::~CFileWriter()
-{
-    abandon();
-}
-
-void CFileWriter::write(const void* data, std::size_t size)
-{
-    if (!m_file || m_failed || size == 0)
-        return;
-    if (std::fwrite(data, 1, size, m_file) != size)
-        m_failed = true;
-}
-
 bool CFileWriter::commit()
 {
     if (!m_file)
