@@ -16,17 +16,10 @@
 #include <stdexcept>
 
 using namespace std::chrono_literals;
+using mqtttest::requireVar;
 using mqtttest::waitUntil;
 
 namespace {
-
-std::string requireVar(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') {
-        throw std::runtime_error(std::string(name) + " is not set; source .run/services.env");
-    }
-    return value;
-}
 
 bool send(MqttClient& client, const std::string& topic, const std::string& payload) {
     return client.sendMessage(nullptr, topic.c_str(), reinterpret_cast<const unsigned char*>(payload.data()),

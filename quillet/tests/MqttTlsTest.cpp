@@ -15,18 +15,11 @@
 #include <stdexcept>
 
 using namespace std::chrono_literals;
+using mqtttest::requireVar;
 using mqtttest::waitUntil;
 using quorvel_test::TlsRecordingListener;
 
 namespace {
-
-std::string requireVar(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') {
-        throw std::runtime_error(std::string(name) + " is not set; source .run/services.env");
-    }
-    return value;
-}
 
 struct TlsFixture : ::testing::Test {
     void SetUp() override {

@@ -17,8 +17,6 @@
 
 namespace mqtttest {
 
-namespace {
-
 std::string requireVar(const char* name) {
     const char* value = std::getenv(name);
     if (value == nullptr || *value == '\0') {
@@ -27,6 +25,8 @@ std::string requireVar(const char* name) {
     }
     return value;
 }
+
+namespace {
 
 std::once_flag g_libInit;
 

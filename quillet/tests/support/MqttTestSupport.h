@@ -20,6 +20,10 @@ struct BrokerEnv {
     std::string address() const { return host + ":" + std::to_string(port); }
 };
 
+// The value of an environment variable the services script writes; throws
+// with a clear message when it is missing or empty.
+std::string requireVar(const char* name);
+
 // The shared broker from QUORVEL_MQTT_HOST/PORT/USER/PASSWORD; throws with a
 // clear message when one is missing (the test then fails, never skips).
 BrokerEnv requireBrokerEnv();
