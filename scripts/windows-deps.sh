@@ -204,7 +204,8 @@ build_wx() {
   rm -rf "$BLD/wx"; mkdir -p "$BLD/wx"
   # The MSW port with what the program uses (core, base, adv). Debian's
   # source carries no bundled image or compression libraries; the program
-  # loads BMP and XPM only, which need none of them.
+  # loads BMP and XPM only, which need none of them. The debug report
+  # (which needs the XML library, left out with expat) is not used.
   (cd "$BLD/wx" &&
    nice -n 19 "$s/configure" --host=$HOST --build=x86_64-linux-gnu --prefix="$PREFIX" \
      CC="ccache $HOST-gcc-posix" CXX="ccache $HOST-g++-posix" \
@@ -213,7 +214,7 @@ build_wx() {
      --with-regex=builtin --without-libtiff --without-opengl --without-libcurl \
      --disable-webview --disable-mediactrl --disable-stc --disable-ribbon --disable-propgrid \
      --disable-richtext --disable-aui --disable-xrc --disable-html --disable-webrequest \
-     --disable-svg --disable-sound --disable-compat30 --disable-tests &&
+     --disable-svg --disable-sound --disable-debugreport --disable-compat30 --disable-tests &&
    nice -n 19 make -j"$JOBS" && make install)
 }
 

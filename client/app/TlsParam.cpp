@@ -4,9 +4,9 @@
 #include "xandril/CAttribute.h"
 #include "xandril/CElement.h"
 
-#include <arpa/inet.h>
-
+#include <charconv>
 #include <cstring>
+#include <string_view>
 
 using xandril::CAttribute;
 using xandril::CElement;
@@ -80,12 +80,33 @@ void addTlsParam(CElement* element, const TlsParam& tls)
         addText(element, kVerifyHost, tls.verifyHost ? "1" : "0");
 }
 
+namespace {
+
+// The first number of a dotted-decimal IPv4 address (four numbers 0..255,
+// no leading zeros), or -1 for anything else.
+int firstOctetOfIpv4(std::string_view text)
+{
+    int first = -1;
+    for (int part = 0; part < 4; ++part) {
+        const std::size_t end = part < 3 ? text.find('.') : text.size();
+        if (end == std::string_view::npos || end == 0 || end > 3 || (end > 1 && text[0] == '0'))
+            return -1;
+        unsigned value = 0;  // unsigned: no sign accepted
+        const auto [stop, error] = std::from_chars(text.data(), text.data() + end, value);
+        if (error != std::errc() || stop != text.data() + end || value > 255)
+            return -1;
+        if (part == 0)
+            first = static_cast<int>(value);
+        text.remove_prefix(part < 3 ? end + 1 : end);
+    }
+    return first;
+}
+
+} // namespace
+
 bool isLoopbackHost(const std::string& host)
 {
     if (host == "localhost" || host == "::1")
         return true;
-    in_addr v4{};
-    if (::inet_pton(AF_INET, host.c_str(), &v4) == 1)
-        return (ntohl(v4.s_addr) >> 24) == 127;
-    return false;
+    return firstOctetOfIpv4(host) == 127;
 }

@@ -5,10 +5,10 @@
 #include <mutex>
 
 #include <soci/mysql/soci-mysql.h>
-#include <sys/socket.h>
 
 #include "app/DevTrace.h"
 #include "db/DbLog.h"
+#include "db/SocketWake.h"
 
 soci::connection_pool g_connectionPool(kConnectionPoolSize);
 
@@ -66,12 +66,9 @@ void interruptDatabaseWork()
         auto* backend = static_cast<soci::mysql_session_backend*>(session.get_backend());
         if (backend == nullptr || backend->conn_ == nullptr)
             continue;
-        // Shutting the socket down (not closing it) wakes a blocked read or
-        // write with an error; the descriptor stays valid until the session
-        // is closed, so nothing else can reuse it meanwhile.
-        const my_socket fd = mysql_get_socket(backend->conn_);
-        if (fd >= 0)
-            ::shutdown(fd, SHUT_RDWR);
+        // The descriptor stays valid until the session is closed, so
+        // nothing else can reuse it meanwhile.
+        wakeBlockedSocket(mysql_get_socket(backend->conn_));
     }
 }
 

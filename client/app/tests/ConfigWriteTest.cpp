@@ -165,7 +165,8 @@ TEST(TlsParam, OnlyTheLoopbackRangeCountsAsLocal)
         EXPECT_TRUE(isLoopbackHost(local)) << local;
     // A plain link to any of these is warned about.
     for (const char* remote : {"10.0.0.5", "128.0.0.1", "1.127.0.0", "127.0.0.1.example.com", "localhost.evil",
-                               "0.0.0.0", "", "::ffff:10.0.0.5", "db.example"})
+                               "0.0.0.0", "", "::ffff:10.0.0.5", "db.example", "127.-1.0.1", "127.0.0",
+                               "127.0.0.01"})
         EXPECT_FALSE(isLoopbackHost(remote)) << remote;
 }
 
