@@ -44,10 +44,14 @@ std::vector<std::string> splitCommas(const std::string& text)
 
 void reportOnce(const std::string& problem)
 {
-    static std::mutex mutex;
-    static std::set<std::string> reported;
-    std::lock_guard<std::mutex> lock(mutex);
-    if (!reported.insert(problem).second)
+    // Never destroyed: records may still be written while statics go away.
+    struct Reported {
+        std::mutex mutex;
+        std::set<std::string> problems;
+    };
+    static Reported* const reported = new Reported;
+    std::lock_guard<std::mutex> lock(reported->mutex);
+    if (!reported->problems.insert(problem).second)
         return;
     const std::string line = "pellorn: " + problem + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
