@@ -41,7 +41,7 @@ log "building: ${parts[*]}"
 start=$SECONDS
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
-  -DQUORVEL_PARTS="$PARTS" -DQUORVEL_BUILD_BENCH=OFF \
+  -DQUORVEL_WINDOWS_PREFIX="$PREFIX" -DQUORVEL_PARTS="$PARTS" -DQUORVEL_BUILD_BENCH=OFF \
   -DTESSALY_TEST_NAMESPACES="win32;concurrent;text;utils;value" >/dev/null
 nice -n 19 cmake --build "$BUILD" -j"$JOBS"
 log "build: $((SECONDS - start)) s"
