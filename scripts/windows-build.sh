@@ -22,15 +22,15 @@ if [ "${1:-}" != --no-deps ]; then
 fi
 have() { [ -e "$PREFIX/.stamps/$1" ]; }
 
-# xl writes its container with our own code on Windows: no library needed.
-parts=(tessaly xl)
+# xl writes its container and Pellorn its log files with our own code on
+# Windows: no library needed.
+parts=(tessaly xl logging)
 missing=()
 have pugixml && parts+=(xml) || missing+=("xml (pugixml)")
-have log4cxx && parts+=(logging) || missing+=("logging (log4cxx)")
 have wx && parts+=(tray plot) || missing+=("tray, plot (wxWidgets)")
 if have mosquitto && have openssl; then parts+=(quillet); else missing+=("quillet (mosquitto, OpenSSL)"); fi
 # The program needs every library above plus soci and Connector/C.
-if have log4cxx && have wx && have mosquitto && have soci && have mariadb; then
+if have wx && have mosquitto && have soci && have mariadb; then
   parts+=(client)
 else
   missing+=("client (needs all of the above, soci and Connector/C)")
@@ -41,7 +41,7 @@ log "building: ${parts[*]}"
 start=$SECONDS
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
-  -DQUORVEL_PARTS="$PARTS" -DQUORVEL_BUILD_BENCH=OFF \
+  -DQUORVEL_WINDOWS_PREFIX="$PREFIX" -DQUORVEL_PARTS="$PARTS" -DQUORVEL_BUILD_BENCH=OFF \
   -DTESSALY_TEST_NAMESPACES="win32;concurrent;text;utils;value" >/dev/null
 nice -n 19 cmake --build "$BUILD" -j"$JOBS"
 log "build: $((SECONDS - start)) s"

@@ -109,34 +109,6 @@ build_pugixml() {
   cmake_dep pugixml "$s" -DBUILD_SHARED_LIBS=ON -DPUGIXML_BUILD_TESTS=OFF
 }
 
-build_expat() {
-  local s; s=$(fetch expat)
-  [ -f "$s/CMakeLists.txt" ] || s=$s/expat
-  cmake_dep expat "$s" -DCMAKE_C_FLAGS=-DXML_GE=1 -DEXPAT_SHARED_LIBS=ON -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_EXAMPLES=OFF \
-    -DEXPAT_BUILD_TOOLS=OFF -DEXPAT_BUILD_DOCS=OFF
-}
-
-build_apr() {
-  local s; s=$(fetch apr)
-  cmake_dep apr "$s" -DAPR_INSTALL_PRIVATE_H=ON -DAPR_BUILD_TESTAPR=OFF -DINSTALL_PDB=OFF
-}
-
-build_aprutil() {
-  local s; s=$(fetch apr-util)
-  cmake_dep aprutil "$s" -DAPR_INCLUDE_DIR="$PREFIX/include" \
-    -DAPR_LIBRARIES="$PREFIX/lib/libapr-1.dll.a" \
-    -DEXPAT_INCLUDE_DIR="$PREFIX/include" -DEXPAT_LIBRARY="$PREFIX/lib/libexpat.dll.a" \
-    -DAPU_HAVE_ODBC=OFF -DAPU_HAVE_CRYPTO=OFF -DAPR_HAS_LDAP=OFF -DINSTALL_PDB=OFF -DAPR_BUILD_TESTAPR=OFF
-}
-
-build_log4cxx() {
-  local s; s=$(fetch log4cxx)
-  cmake_dep log4cxx "$s" -DBUILD_SHARED_LIBS=ON -DBUILD_TESTING=OFF -DLOG4CXX_ENABLE_ODBC=OFF \
-    -DLOG4CXX_ENABLE_ESMTP=OFF -DAPR_INCLUDE_DIR="$PREFIX/include" \
-    -DAPR_LIBRARIES="$PREFIX/lib/libapr-1.dll.a" -DAPR_UTIL_INCLUDE_DIR="$PREFIX/include" \
-    -DAPR_UTIL_LIBRARIES="$PREFIX/lib/libaprutil-1.dll.a" -DAPR_STATIC=OFF -DAPU_STATIC=OFF
-}
-
 build_openssl() {
   local s; s=$(fetch openssl)
   rm -rf "$BLD/openssl"; cp -a "$s" "$BLD/openssl"
@@ -218,7 +190,9 @@ build_wx() {
    nice -n 19 make -j"$JOBS" && make install)
 }
 
-ALL=(gtest pugixml expat apr aprutil log4cxx openssl mosquitto mariadb soci wx)
+# No log4cxx (nor its APR, APR-util and expat): Pellorn writes through its
+# own file back end on Windows (see docs/WINDOWS.md).
+ALL=(gtest pugixml openssl mosquitto mariadb soci wx)
 need_tools
 setup_apt
 want=("$@"); ((${#want[@]})) || want=("${ALL[@]}")

@@ -1,10 +1,7 @@
 #include "LibraryState.h"
-#include "OwnerOnlyFileAppender.h"
+#include "LogBackend.h"
 
 #include "pellorn/LogWrapper.h"
-
-#include <log4cxx/file.h>
-#include <log4cxx/propertyconfigurator.h>
 
 namespace pellorn {
 
@@ -19,9 +16,8 @@ namespace {
 void configure(LibraryState& state)
 {
     // Where records go is the installation's business: the library only
-    // hands log4cxx the properties file of the working directory.
-    registerOwnerOnlyAppender();
-    log4cxx::PropertyConfigurator::configure(log4cxx::File("./ApplicationLog.conf"));
+    // hands the back end the properties file of the working directory.
+    logBackend::configure("./ApplicationLog.conf");
     auto table = std::make_unique<FilterTable>();
     if (readFilterFile("./LogFilter.conf", *table)) {
         state.filterTable = std::move(table);

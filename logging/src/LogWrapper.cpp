@@ -1,33 +1,22 @@
 #include "pellorn/LogWrapper.h"
 
 #include "LibraryState.h"
+#include "LogBackend.h"
 #include "LogFilter.h"
 #include "ModulePath.h"
-
-#include <log4cxx/helpers/messagebuffer.h>
-#include <log4cxx/level.h>
-#include <log4cxx/logger.h>
-#include <log4cxx/spi/location/locationinfo.h>
 
 #include <cstdarg>
 #include <cstdio>
 
 namespace pellorn {
 
-using log4cxx::Level;
-using log4cxx::Logger;
-
-using LevelCheck = bool (Logger::*)() const;
-
 struct LogWriteAccess {
-    static void write(LogWrapper& wrapper, const void* caller, const log4cxx::LevelPtr& level,
-                      LevelCheck levelEnabled, const int* errorNo, const char* function, int line,
-                      const char* format, va_list args)
+    static void write(LogWrapper& wrapper, const void* caller, LogLevel level, const int* errorNo,
+                      const char* function, int line, const char* format, va_list args)
     {
         if (wrapper.filter_ && !wrapper.filter_->allows(moduleNameOf(caller)))
             return;
-        const log4cxx::LoggerPtr& logger = *wrapper.logger_;
-        if (!logger || !((*logger).*levelEnabled)())
+        if (!wrapper.logger_ || !logBackend::isEnabled(*wrapper.logger_, level))
             return;
 
         char text[LogWrapper::maxMessageLength + 1];
@@ -40,14 +29,13 @@ struct LogWriteAccess {
         else
             std::snprintf(message, sizeof message, "%s", text);
 
-        log4cxx::helpers::MessageBuffer buffer;
-        logger->forcedLog(level, buffer.str(buffer << message),
-                          log4cxx::spi::LocationInfo(__FILE__, "LogWrapper.cpp", function, line));
+        logBackend::write(*wrapper.logger_, level, message,
+                          LogLocation{__FILE__, "LogWrapper.cpp", function, line});
     }
 };
 
 LogWrapper::LogWrapper(const char* name)
-    : logger_(std::make_unique<log4cxx::LoggerPtr>(Logger::getLogger(name)))
+    : logger_(logBackend::getLogger(name))
 {
     LibraryState& state = libraryState();
     if (state.filterLoaded)
@@ -56,52 +44,52 @@ LogWrapper::LogWrapper(const char* name)
 
 LogWrapper::~LogWrapper()
 {
+    logBackend::releaseLogger(logger_);
     delete filter_;
 }
 
 // Each operation hands on its own return address: the filter matches the
 // module that called it.
-#define PELLORN_WRITE(levelGetter, check, errorNoPtr)                                   \
+#define PELLORN_WRITE(level, errorNoPtr)                                                \
     va_list args;                                                                       \
     va_start(args, format);                                                             \
-    LogWriteAccess::write(*this, __builtin_return_address(0), Level::levelGetter(),     \
-                          &Logger::check, errorNoPtr, __PRETTY_FUNCTION__, __LINE__,    \
-                          format, args);                                                \
+    LogWriteAccess::write(*this, __builtin_return_address(0), level, errorNoPtr,        \
+                          __PRETTY_FUNCTION__, __LINE__, format, args);                 \
     va_end(args)
 
 void LogWrapper::info(const char* format, ...)
 {
-    PELLORN_WRITE(getInfo, isInfoEnabled, nullptr);
+    PELLORN_WRITE(LogLevel::Info, nullptr);
 }
 
 void LogWrapper::debug(int errorNo, const char* format, ...)
 {
-    PELLORN_WRITE(getDebug, isDebugEnabled, &errorNo);
+    PELLORN_WRITE(LogLevel::Debug, &errorNo);
 }
 
 void LogWrapper::debug2(const char* format, ...)
 {
-    PELLORN_WRITE(getDebug, isDebugEnabled, nullptr);
+    PELLORN_WRITE(LogLevel::Debug, nullptr);
 }
 
 void LogWrapper::error(int errorNo, const char* format, ...)
 {
-    PELLORN_WRITE(getError, isErrorEnabled, &errorNo);
+    PELLORN_WRITE(LogLevel::Error, &errorNo);
 }
 
 void LogWrapper::error2(const char* format, ...)
 {
-    PELLORN_WRITE(getError, isErrorEnabled, nullptr);
+    PELLORN_WRITE(LogLevel::Error, nullptr);
 }
 
 void LogWrapper::fatal(int errorNo, const char* format, ...)
 {
-    PELLORN_WRITE(getFatal, isFatalEnabled, &errorNo);
+    PELLORN_WRITE(LogLevel::Fatal, &errorNo);
 }
 
 void LogWrapper::fatal2(const char* format, ...)
 {
-    PELLORN_WRITE(getFatal, isFatalEnabled, nullptr);
+    PELLORN_WRITE(LogLevel::Fatal, nullptr);
 }
 
 #undef PELLORN_WRITE

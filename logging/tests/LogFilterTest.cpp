@@ -75,14 +75,14 @@ TEST(FilterFileRules, LongLinesArriveInPieces)
         out << "a=" << std::string(1021, 'v') << "b=2\n[s]\nc = 3\n";
     }
     FilterTable t;
-    ASSERT_TRUE(pellorn::readFilterFile(path.c_str(), t));
+    ASSERT_TRUE(pellorn::readFilterFile(path.string().c_str(), t));
     std::filesystem::remove(path);
     EXPECT_EQ(t.at(key("", "a")), std::string(1021, 'v'));
     EXPECT_EQ(t.at(key("", "b")), "2") << "the rest of a 1024+ character line is a line of its own";
     EXPECT_EQ(t.at(key("s", "c")), "3");
 
     FilterTable none;
-    EXPECT_FALSE(pellorn::readFilterFile(path.c_str(), none));
+    EXPECT_FALSE(pellorn::readFilterFile(path.string().c_str(), none));
 }
 
 TEST(FilterRecord, BuiltFromItsSection)

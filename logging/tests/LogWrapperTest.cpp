@@ -1,77 +1,19 @@
-// What the wrappers hand to log4cxx, read back from a file appender that
-// a properties file in a temporary working directory sets up.
-#include "pellorn/LogWrapper.h"
+// What the wrappers hand to the logging back end, read back from a file
+// appender that a properties file in a temporary working directory sets
+// up. The same cases run against every back end the build has.
+#include "LogWrapperFixture.h"
 
-#include <log4cxx/logmanager.h>
+#include <atomic>
+#include <chrono>
+#include <ctime>
+#include <regex>
+#include <thread>
+#include <vector>
 
-#include <gtest/gtest.h>
-
-#include <dlfcn.h>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sys/stat.h>
-#include <unistd.h>
-
+using pellorn::test::LogWrapperTest;
+using pellorn::test::propertiesPath;
+using pellorn::test::readAll;
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string readAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string ownProgramName()
-{
-    return fs::read_symlink("/proc/self/exe").filename().string();
-}
-
-// Runs each test in a fresh working directory holding ApplicationLog.conf
-// (records "LEVEL|logger|message" to out.log) and LogFilter.conf.
-class LogWrapperTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "pellorn-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-        m_oldDir = fs::current_path();
-        fs::current_path(m_dir);
-        log4cxx::LogManager::resetConfiguration();
-    }
-
-    void TearDown() override
-    {
-        log4cxx::LogManager::resetConfiguration();
-        fs::current_path(m_oldDir);
-        fs::remove_all(m_dir);
-    }
-
-    void writeConfig(const std::string& rootLevel, const std::string& filter = "",
-                     const std::string& pattern = "%p|%c|%m%n")
-    {
-        std::ofstream props(m_dir / "ApplicationLog.conf");
-        props << "log4j.rootLogger=" << rootLevel << ", file\n"
-              << "log4j.appender.file=org.apache.log4j.FileAppender\n"
-              << "log4j.appender.file.File=" << (m_dir / "out.log").string() << "\n"
-              << "log4j.appender.file.Append=true\n"
-              << "log4j.appender.file.ImmediateFlush=true\n"
-              << "log4j.appender.file.layout=org.apache.log4j.PatternLayout\n"
-              << "log4j.appender.file.layout.ConversionPattern=" << pattern << "\n";
-        // A filter file is always there, so that releasing the last wrapper
-        // makes the next test configure afresh.
-        std::ofstream(m_dir / "LogFilter.conf") << filter;
-    }
-
-    std::string output() const { return readAll(m_dir / "out.log"); }
-
-    fs::path m_dir;
-    fs::path m_oldDir;
-};
-
-} // namespace
 
 TEST_F(LogWrapperTest, WrappersAreSharedByName)
 {
@@ -157,7 +99,7 @@ TEST_F(LogWrapperTest, LocationIsTheWrappersOwn)
 
 TEST_F(LogWrapperTest, FilterGovernsOnlyEnabledSections)
 {
-    const std::string self = ownProgramName();
+    const std::string self = pellorn::test::ownProgramName();
     writeConfig("DEBUG", "; sections name wrappers\n"
                          "[Plain]\n"
                          "EnabledFilter = false\n"
@@ -207,62 +149,185 @@ TEST_F(LogWrapperTest, ReleasingTheLastWrapperRereadsTheConfiguration)
     EXPECT_EQ(output(), "ERROR|R|written\n");
 }
 
-// Records name users, devices and servers: the owner-only appender keeps
-// every file it opens, roll-overs included, to its owner (0600).
-TEST_F(LogWrapperTest, OwnerOnlyAppenderKeepsEveryFileToItsOwner)
+namespace {
+
+// "<thread> <seq> xxxxxxxxxxxxxxxxxxxx": the thread letter and a running
+// number, so that a lost, doubled, reordered or torn record shows.
+constexpr int recordsPerThread = 2000;
+constexpr std::size_t recordLength = 28; // with the line end
+
+std::vector<std::string> linesOf(const std::string& text)
 {
-    {
-        std::ofstream props(m_dir / "ApplicationLog.conf");
-        props << "log4j.rootLogger=INFO, file\n"
-              << "log4j.appender.file=pellorn.OwnerOnlyRollingFileAppender\n"
-              << "log4j.appender.file.File=" << (m_dir / "sub" / "app.log").string() << "\n"
-              << "log4j.appender.file.MaxFileSize=1KB\n"
-              << "log4j.appender.file.MaxBackupIndex=2\n"
-              << "log4j.appender.file.layout=org.apache.log4j.PatternLayout\n"
-              << "log4j.appender.file.layout.ConversionPattern=%m%n\n";
-        std::ofstream(m_dir / "LogFilter.conf") << "";
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto end = text.find('\n', start);
+        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos)
+            lines.back() += "<no line end>";
+        start = end == std::string::npos ? text.size() : end + 1;
     }
-    const mode_t oldMask = ::umask(022);  // the usual default: files 0644
-    pellorn::LogWrapper* log = createLogWrapper("O");
-    for (int i = 0; i < 100; ++i)
-        log->info("record %d %s", i, std::string(40, 'x').c_str());
-    releaseLogWrapper("O");
-    ::umask(oldMask);
-    int files = 0;
-    for (const auto& entry : fs::directory_iterator(m_dir / "sub")) {
-        ++files;
-        EXPECT_EQ(entry.status().permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write)
-            << entry.path();
-    }
-    EXPECT_EQ(files, 3) << "the current file and two rolled ones";
-    EXPECT_NE(readAll(m_dir / "sub" / "app.log").find("record 99"), std::string::npos);
+    return lines;
 }
 
-TEST(LogFolder, CreatedBesideTheLibraryWhenItLoads)
+} // namespace
+
+// Two threads log through one rolling appender with a tiny size limit: each
+// file rolls as soon as it reaches the limit, with whole records only, the
+// old files move up one by one, and together they hold every record of each
+// thread once and in order.
+TEST_F(LogWrapperTest, TwoThreadsRollingOverLoseAndTearNothing)
 {
-    Dl_info info{};
-    ASSERT_NE(dladdr(reinterpret_cast<void*>(&createLogWrapper), &info), 0);
-    fs::path library = fs::canonical(info.dli_fname);
+    constexpr std::uintmax_t maxFileSize = 10 * 1024;
+    // Every file but the current one holds the records up to the first
+    // that reaches the limit.
+    constexpr std::uintmax_t recordsPerFile = (maxFileSize + recordLength - 1) / recordLength;
+    constexpr int backups = static_cast<int>(2 * recordsPerThread / recordsPerFile);
+    static_assert(backups < 12 && 2 * recordsPerThread % recordsPerFile != 0);
+    const fs::path file = m_dir / "roll" / "app.log";
+    writeProperties("log4j.rootLogger=INFO, roll\n"
+                    "log4j.appender.roll=pellorn.OwnerOnlyRollingFileAppender\n"
+                    "log4j.appender.roll.File=" + propertiesPath(file) + "\n"
+                    "log4j.appender.roll.MaxFileSize=10KB\n"
+                    "log4j.appender.roll.MaxBackupIndex=12\n"
+                    "log4j.appender.roll.layout=org.apache.log4j.PatternLayout\n"
+                    "log4j.appender.roll.layout.ConversionPattern=%m%n\n");
+    pellorn::LogWrapper* log = createLogWrapper("Roll");
+    ASSERT_NE(log, nullptr);
+    std::atomic<bool> go{false};
+    auto writer = [&](char name) {
+        while (!go)
+            std::this_thread::yield();
+        for (int i = 0; i < recordsPerThread; ++i)
+            log->info("%c %04d %s", name, i, "xxxxxxxxxxxxxxxxxxxx");
+    };
+    std::thread a(writer, 'A');
+    std::thread b(writer, 'B');
+    go = true;
+    a.join();
+    b.join();
+    releaseLogWrapper("Roll");
 
-    std::string pattern = (fs::temp_directory_path() / "pellorn-load-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    fs::path dir = pattern;
-    fs::path copy = dir / "libpellorn-copy.so";
-    fs::copy_file(library, copy);
-    EXPECT_FALSE(fs::exists(dir / "log"));
-    void* handle = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(handle, nullptr) << dlerror();
-    EXPECT_TRUE(fs::is_directory(dir / "log"));
-    EXPECT_EQ(fs::status(dir / "log").permissions() & fs::perms::all, fs::perms::owner_all);
-    dlclose(handle);
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(file.parent_path())) {
+        ++files;
+#ifndef _WIN32
+        EXPECT_EQ(entry.status().permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write)
+            << entry.path();
+#endif
+    }
+    EXPECT_EQ(files, backups + 1) << "the current file and the rolled ones";
 
-    // A folder left by an earlier version with wider rights is narrowed.
-    fs::permissions(dir / "log", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                     fs::perms::others_read | fs::perms::others_exec);
-    handle = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(handle, nullptr) << dlerror();
-    EXPECT_EQ(fs::status(dir / "log").permissions() & fs::perms::all, fs::perms::owner_all);
-    dlclose(handle);
-    fs::remove_all(dir);
-    EXPECT_TRUE(fs::is_directory(library.parent_path() / "log"));
+    std::string text;
+    for (int index = backups; index >= 1; --index) {
+        const fs::path backup = file.string() + "." + std::to_string(index);
+        ASSERT_TRUE(fs::exists(backup)) << backup;
+        EXPECT_EQ(fs::file_size(backup), recordsPerFile * recordLength) << backup;
+        text += readAll(backup);
+    }
+    text += readAll(file);
+
+    const std::regex record("([AB]) (\\d{4}) x{20}");
+    int next[2] = {0, 0};
+    for (const std::string& line : linesOf(text)) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(line, match, record)) << "torn or foreign record: " << line;
+        const int thread = match[1] == "A" ? 0 : 1;
+        ASSERT_EQ(std::stoi(match[2]), next[thread]) << "thread " << match[1] << " lost or repeated a record";
+        ++next[thread];
+    }
+    EXPECT_EQ(next[0], recordsPerThread);
+    EXPECT_EQ(next[1], recordsPerThread);
+}
+
+// Settings the back end cannot use (a class nobody knows, an appender named
+// but never defined, a level that does not exist) leave the good appender
+// writing for every logger.
+TEST_F(LogWrapperTest, UnusableSettingsLeaveTheRestWorking)
+{
+    writeProperties("log4j.rootLogger=INFO, missing, odd, good\n"
+                    "log4j.appender.odd=org.example.NoSuchAppender\n"
+                    "log4j.appender.odd.File=" + propertiesPath(m_dir / "odd.log") + "\n"
+                    "log4j.appender.good=org.apache.log4j.FileAppender\n"
+                    "log4j.appender.good.File=" + propertiesPath(m_dir / "out.log") + "\n"
+                    "log4j.appender.good.layout=org.apache.log4j.PatternLayout\n"
+                    "log4j.appender.good.layout.ConversionPattern=%p|%c|%m%n\n"
+                    "log4j.logger.Loud=LOUDEST\n"
+                    "log4j.logger.Quiet=off\n");
+#ifdef PELLORN_OWN_BACKEND
+    ::testing::internal::CaptureStderr();
+#endif
+    pellorn::LogWrapper* plain = createLogWrapper("Plain");
+#ifdef PELLORN_OWN_BACKEND
+    const std::string problems = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(problems.find("pellorn: "), std::string::npos) << problems;
+    EXPECT_NE(problems.find("org.example.NoSuchAppender"), std::string::npos) << problems;
+    EXPECT_NE(problems.find("LOUDEST"), std::string::npos) << problems;
+    EXPECT_NE(problems.find("missing"), std::string::npos) << problems;
+#endif
+    ASSERT_NE(plain, nullptr);
+    plain->info("kept");
+    createLogWrapper("Loud")->error2("loud kept");
+    createLogWrapper("Quiet")->fatal2("held back");
+    createLogWrapper("Quiet.Child")->error2("held back too");
+    releaseLogWrapper("Plain");
+    releaseLogWrapper("Loud");
+    releaseLogWrapper("Quiet");
+    releaseLogWrapper("Quiet.Child");
+    EXPECT_EQ(output(), "INFO|Plain|kept\nERROR|Loud|loud kept\n");
+    EXPECT_FALSE(fs::exists(m_dir / "odd.log"));
+}
+
+namespace {
+
+std::string localTime(std::time_t t, const char* format)
+{
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char text[64];
+    std::strftime(text, sizeof text, format, &tm);
+    return text;
+}
+
+} // namespace
+
+// The program's own layout: local date with milliseconds, the thread (the
+// same for one thread, another for another), the level padded to five and
+// the logger; then format modifiers (a cut value is not padded as well)
+// and logger precision.
+TEST_F(LogWrapperTest, ProgramPatternAndFormatModifiers)
+{
+    writeConfig("INFO", "", "%d{yyyy-MM-dd HH:mm:ss.SSS} [%t] %-5p %c - %m%n");
+    const std::time_t before = std::time(nullptr);
+    pellorn::LogWrapper* log = createLogWrapper("Quorvel_Client");
+    log->info("first");
+    log->error2("second");
+    std::thread([log] { log->info("elsewhere"); }).join();
+    releaseLogWrapper("Quorvel_Client");
+    const std::time_t after = std::time(nullptr);
+
+    const std::regex line("(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d)\\.\\d{3} \\[([^\\]]+)\\] "
+                          "(INFO |ERROR) Quorvel_Client - (first|second|elsewhere)");
+    const std::vector<std::string> lines = linesOf(output());
+    ASSERT_EQ(lines.size(), 3u) << output();
+    std::smatch match[3];
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(std::regex_match(lines[i], match[i], line)) << lines[i];
+    EXPECT_EQ(match[0][3], "INFO ");
+    EXPECT_EQ(match[1][3], "ERROR");
+    EXPECT_EQ(match[2][4], "elsewhere");
+    const std::string earliest = localTime(before, "%Y-%m-%d %H:%M:%S");
+    const std::string latest = localTime(after, "%Y-%m-%d %H:%M:%S");
+    for (const auto& m : match) {
+        EXPECT_GE(m[1].str(), earliest);
+        EXPECT_LE(m[1].str(), latest);
+    }
+    EXPECT_EQ(match[0][2], match[1][2]);
+    EXPECT_NE(match[0][2], match[2][2]);
+
+    const std::size_t firstPart = output().size();
+    writeConfig("INFO", "", "[%-7p][%7p][%.4c][%c{1}][%-12.6c][%-14.30c{1}][%%] %m%n");
+    createLogWrapper("plant.pump.Controller")->info("x");
+    releaseLogWrapper("plant.pump.Controller");
+    EXPECT_EQ(output().substr(firstPart), "[INFO   ][   INFO][ller][Controller][roller][Controller    ][%] x\n");
 }

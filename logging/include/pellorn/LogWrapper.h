@@ -1,20 +1,17 @@
-// Pellorn: named printf-style loggers over log4cxx.
+// Pellorn: named printf-style loggers over a logging back end (log4cxx on
+// Linux, the library's own file back end where log4cxx is not available).
 //
 // One process-wide registry hands out wrappers by name; the first
-// createLogWrapper configures log4cxx from "./ApplicationLog.conf" and reads
+// createLogWrapper configures the back end from "./ApplicationLog.conf" and reads
 // the optional filter file "./LogFilter.conf". Release a wrapper only through
 // releaseLogWrapper, in this library.
 #pragma once
 
-#include <memory>
-
-namespace log4cxx {
-class Logger;
-}
-
 namespace pellorn {
 
 class LogFilterEntry;
+// A logger of the back end, by name; known only inside the library.
+struct LoggerHandle;
 
 class LogWrapper {
 public:
@@ -43,8 +40,8 @@ public:
     static constexpr int maxMessageLength = 3071;
 
 private:
-    // Owned logger handle (log4cxx 1.0 hands out shared pointers).
-    std::unique_ptr<std::shared_ptr<log4cxx::Logger>> logger_;
+    // Owned; handed back to the back end when the wrapper is destroyed.
+    LoggerHandle* logger_ = nullptr;
     // Present only when the filter file was loaded; owned.
     LogFilterEntry* filter_ = nullptr;
 
@@ -55,7 +52,7 @@ private:
 
 extern "C" {
 // Returns the wrapper registered under `name`, creating it on first use;
-// null for a null name. The first call of the process configures log4cxx.
+// null for a null name. The first call of the process configures logging.
 pellorn::LogWrapper* createLogWrapper(const char* name);
 // Destroys the wrapper registered under `name` (for every holder of it).
 void releaseLogWrapper(const char* name);
