@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <string>
 
 namespace xl::detail {
 namespace {
@@ -22,12 +23,27 @@ std::string directoryOf(const std::string& path)
     return path.substr(0, slash + 1);
 }
 
+// Paths arrive as UTF-8 (as the window toolkit hands them over); Windows
+// takes file names in UTF-16.
+std::wstring widePath(const std::string& utf8)
+{
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    return wide;
+}
+
+// The system's text for an error code, in UTF-8 like the rest of our texts.
 std::string systemMessage(DWORD code)
 {
-    char buf[256] = {};
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
-                                   sizeof buf, nullptr);
-    std::string text(buf, n);
+    wchar_t buf[256] = {};
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
+                                   256, nullptr);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, buf, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, buf, static_cast<int>(n), text.data(), bytes, nullptr, nullptr);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.'))
         text.pop_back();
     return text.empty() ? "error " + std::to_string(code) : text;
@@ -40,7 +56,7 @@ std::FILE* openTemporary(const std::string& path, std::string& tmpPath, DWORD& e
     for (int attempt = 0; attempt < 100; ++attempt) {
         tmpPath = path + "." + std::to_string(GetCurrentProcessId()) + "." + std::to_string(counter.fetch_add(1))
                   + "." + std::to_string(GetTickCount64() & 0xFFFFFF) + ".tmp";
-        const HANDLE h = CreateFileA(tmpPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        const HANDLE h = CreateFileW(widePath(tmpPath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             error = GetLastError();
@@ -56,7 +72,7 @@ std::FILE* openTemporary(const std::string& path, std::string& tmpPath, DWORD& e
                 _close(fd);
             else
                 CloseHandle(h);
-            DeleteFileA(tmpPath.c_str());
+            DeleteFileW(widePath(tmpPath).c_str());
             return nullptr;
         }
         return file;
@@ -102,12 +118,13 @@ bool saveCompoundFile(const std::string& path, const std::function<bool(ByteSink
         error = "cannot write the file";
         ok = false;
     }
-    if (ok && !MoveFileExA(tmpPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (ok && !MoveFileExW(widePath(tmpPath).c_str(), widePath(path).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = "cannot replace " + path + ": " + systemMessage(GetLastError());
         ok = false;
     }
     if (!ok)
-        DeleteFileA(tmpPath.c_str());
+        DeleteFileW(widePath(tmpPath).c_str());
     return ok;
 }
 

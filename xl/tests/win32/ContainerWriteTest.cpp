@@ -79,6 +79,9 @@ TEST(XlWin32Container, WritesTheSmallSampleOverAnOlderFile)
         ASSERT_TRUE(sheet->writeNumber(r, 2, smallHumidity(r)));
     }
     ASSERT_TRUE(book->save(path)) << book->errorMessage();
+    // Export names carry device names: a UTF-8 name must become that name on
+    // disk, not its bytes read in the ANSI code page.
+    ASSERT_TRUE(book->save(outDir() + kUtf8Name)) << book->errorMessage();
     book->release();
     const std::string bytes = readAll(path);
     ASSERT_GE(bytes.size(), 512u + 4096u);

@@ -6,6 +6,9 @@
 
 namespace xl::sample {
 
+// "导出样本.xls": the small sample saved a second time under a Chinese name.
+inline constexpr const char* kUtf8Name = "\xE5\xAF\xBC\xE5\x87\xBA\xE6\xA0\xB7\xE6\x9C\xAC.xls";
+
 // Small book: a Chinese sheet name and header, dates as text, numbers.
 inline const char* const kSmallSheet = "\xE5\x8E\x86\xE5\x8F\xB2\xE6\x95\xB0\xE6\x8D\xAE"; // 历史数据
 inline const char* const kHeaders[] = {"\xE6\x97\xB6\xE9\x97\xB4", "\xE6\xB8\xA9\xE5\xBA\xA6",

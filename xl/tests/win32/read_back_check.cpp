@@ -51,6 +51,12 @@ int main(int argc, char** argv)
                 fail("small.xls row " + std::to_string(r));
         }
     }
+    // The same book under a Chinese name: found under exactly that name.
+    const auto named = xl::test::readXls(dir + kUtf8Name, &error);
+    if (!named)
+        fail(std::string(kUtf8Name) + " unreadable under its UTF-8 name: " + error);
+    else if (!small || named->sheets.size() != 1 || named->sheets[0].rows != small->sheets[0].rows)
+        fail(std::string(kUtf8Name) + ": not the small sample");
     const auto large = xl::test::readXls(dir + "large.xls", &error);
     if (!large) {
         fail("large.xls unreadable: " + error);
