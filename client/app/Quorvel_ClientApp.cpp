@@ -85,6 +85,14 @@ bool CQuorvel_ClientApp::InitInstance() {
     frame->SetTrayTool(trayTool);
     frame->SetAboutAction([this](wxWindow* parent) { OnAppAbout(parent); });
     SetTopWindow(frame);
+    // The program ends with its main window. On Windows the tray icon owns a
+    // hidden top-level window of its own, which would keep the loop running
+    // until the icon is released, and that happens only after the loop.
+    frame->Bind(wxEVT_DESTROY, [this, frame](wxWindowDestroyEvent& event) {
+        if (event.GetEventObject() == frame)
+            ExitMainLoop();
+        event.Skip();
+    });
     startupTrace("000000333333");
     // Without a window manager a maximise request is ignored: start at the
     // size of the work area so every view's controls fit either way.
