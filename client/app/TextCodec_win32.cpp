@@ -52,10 +52,22 @@ bool appendFromWide(UINT to, const std::wstring& wide, std::string& out)
     return true;
 }
 
+// The system's table gives GBK's user-defined areas (AAA1-AFFE, F8A1-FEFE,
+// A140-A7A0) characters of the private use area; the GBK of the other
+// platforms has no mapping for them. Both ways, such a character counts as
+// unmapped, so a text converts the same everywhere.
+bool hasPrivateUse(const std::wstring& wide)
+{
+    for (wchar_t c : wide)
+        if (c >= 0xE000 && c <= 0xF8FF)
+            return true;
+    return false;
+}
+
 bool convertRun(UINT from, UINT to, const unsigned char* p, std::size_t length, std::string& out)
 {
     std::wstring wide;
-    return toWide(from, p, length, wide) && appendFromWide(to, wide, out);
+    return toWide(from, p, length, wide) && !hasPrivateUse(wide) && appendFromWide(to, wide, out);
 }
 
 // Length of the GBK unit at p: 1 for ASCII, 2 for a lead and trail byte,
