@@ -28,13 +28,13 @@ log() { printf '[windows-deps %(%H:%M:%S)T] %s\n' -1 "$*"; }
 
 need_tools() {
   local missing=()
-  for t in $HOST-gcc-posix $HOST-g++-posix cmake ninja dpkg-source make; do
+  for t in $HOST-gcc-posix $HOST-g++-posix cmake ninja dpkg-source make makensis zip; do
     command -v "$t" >/dev/null || missing+=("$t")
   done
   if ((${#missing[@]})); then
     log "installing the cross compiler and tools (missing: ${missing[*]})"
     apt-get install -y --no-install-recommends g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix \
-      cmake ninja-build dpkg-dev make
+      cmake ninja-build dpkg-dev make nsis zip
   fi
 }
 

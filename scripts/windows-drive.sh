@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Drives the Windows program under Wine and Xvfb against the private
-# services on loopback, as an operator would: logs in, watches a lamp change
-# on a published CommStatus, runs a history query and exports it. Each step
-# is checked (window titles, lamp colours on the screen, the exported
-# workbook read back by freexl) and shot; the shots go to .windows/shots.
+# Installs the Windows package under Wine and drives the program under Wine
+# and Xvfb against the private services on loopback, as an operator would:
+# logs in, watches a lamp change on a published CommStatus, runs a history
+# query, exports it and quits; then uninstalls. Each step is checked (the
+# installed files and start-menu entry, window titles, lamp colours on the
+# screen, the exported workbook read back by freexl against the database,
+# the exit status) and shot; the shots go to .windows/shots.
 #   scripts/windows-drive.sh     (after scripts/windows-build.sh)
 # Needs scripts/services.sh running and a Linux build of quorvel_datagen
 # (the demo loader); called by scripts/windows-check.sh.
@@ -11,13 +13,11 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TOP=${QUORVEL_WINDOWS_DIR:-$ROOT/.windows}
-STAGE=$TOP/stage/Quorvel
 SHOTS=$TOP/shots
 WORK=${QWIN_WORK:-${TMPDIR:-/tmp}/quorvel_wine_$$}
 say() { printf '[windows-drive %(%H:%M:%S)T] %s\n' -1 "$*"; }
 
 if [ "${1:-}" != --inside ]; then
-  [ -e "$STAGE/Quorvel_Client.exe" ] || { say "no $STAGE/Quorvel_Client.exe (scripts/windows-build.sh first)"; exit 1; }
   set -a; . "$ROOT/.run/services.env"; set +a
   # Two build-machine tools: the demo data generator (from the Linux build)
   # and a freexl reader for the exported workbook.
@@ -31,16 +31,11 @@ if [ "${1:-}" != --inside ]; then
   export QWIN_XLS_SUMMARY=$TOP/xls_summary
   g++ -std=c++20 -O1 -I"$ROOT/xl/tests/support" -o "$QWIN_XLS_SUMMARY" \
     "$ROOT/xl/tests/win32/xls_summary.cpp" "$ROOT/xl/tests/support/XlsReadBack.cpp" -lfreexl
-  # The installed folder as the package holds it, with the private servers'
-  # ports; the demo site's channel gw01 is left without a gateway, so only
-  # this script changes its lamps.
   rm -rf "$WORK"; mkdir -p "$WORK" "$SHOTS"
-  cp -r "$STAGE" "$WORK/app"
-  sed -i -e "/<DB /s/port=\"[0-9]*\"/port=\"$QUORVEL_DB_PORT\"/" \
-         -e "/<mqtt /s/port=\"[0-9]*\"/port=\"$QUORVEL_MQTT_PORT\"/" "$WORK/app/config/WorkParam.xml"
   rm -f "$SHOTS"/*.png
   export WINEPREFIX=${WINEPREFIX:-$TOP/wine} WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
   export QWIN_WINE=${QWIN_WINE:-$(command -v wine64 || echo /usr/lib/wine/wine64)}
+  WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
   # A Windows desktop draws Chinese through its own fonts; Wine's prefix has
   # none, so the dialog and window fonts are replaced by the CJK font the
   # scripts install (fonts-wqy-zenhei).
@@ -48,10 +43,36 @@ if [ "${1:-}" != --inside ]; then
     "$QWIN_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /t REG_SZ \
       /d "WenQuanYi Zen Hei" /f >/dev/null 2>&1
   done
-  "${WINESERVER:-/usr/lib/wine/wineserver}" -w 2>/dev/null || true
+  # The program as the package installs it: the installer, silent, into a
+  # folder of this run (Z: is the Linux root under Wine), with its
+  # start-menu entry.
+  SETUP=$(ls "$TOP"/dist/Quorvel-*-win64-setup.exe 2>/dev/null | head -1)
+  [ -n "$SETUP" ] || { say "no installer in $TOP/dist (scripts/windows-build.sh makes it with nsis)"; exit 1; }
+  WINAPP="Z:$(echo "$WORK/app" | tr / '\\')"
+  "$QWIN_WINE" "$SETUP" /S "/D=$WINAPP" || { say "the installer failed"; exit 1; }
+  "$WINESERVER" -w 2>/dev/null || true
+  [ -e "$WORK/app/Quorvel_Client.exe" ] || { say "the installer put no Quorvel_Client.exe into $WORK/app"; exit 1; }
+  LINK=$(find "$WINEPREFIX/drive_c/users" -path '*Start Menu/Programs/Quorvel/Quorvel.lnk' 2>/dev/null | head -1)
+  [ -n "$LINK" ] || { say "no start-menu entry after the installation"; exit 1; }
+  say "installed by $(basename "$SETUP") into $WORK/app; start menu: ${LINK#"$WINEPREFIX"/}"
+  # The private servers' ports; the demo site's channel gw01 is left
+  # without a gateway, so only this script changes its lamps.
+  sed -i -e "/<DB /s/port=\"[0-9]*\"/port=\"$QUORVEL_DB_PORT\"/" \
+         -e "/<mqtt /s/port=\"[0-9]*\"/port=\"$QUORVEL_MQTT_PORT\"/" "$WORK/app/config/WorkParam.xml"
   rc=0
   QWIN_WORK=$WORK xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --inside || rc=$?
-  "${WINESERVER:-/usr/lib/wine/wineserver}" -k 2>/dev/null || true
+  "$WINESERVER" -k 2>/dev/null || true
+  if [ $rc = 0 ]; then
+    # Uninstalling takes the program and its start-menu entry, and keeps
+    # the operator's settings.
+    "$QWIN_WINE" "$WORK/app/Uninstall.exe" /S "_?=$WINAPP"
+    "$WINESERVER" -w 2>/dev/null || true
+    if [ -e "$WORK/app/Quorvel_Client.exe" ] || [ -e "$LINK" ] || [ ! -e "$WORK/app/config/WorkParam.xml" ]; then
+      say "FAILED: the uninstaller left the program or its entry, or took the settings"; rc=1
+    else
+      say "uninstalled: the program and its start-menu entry are gone, config/ is kept"
+    fi
+  fi
   if [ $rc = 0 ]; then
     say "passed; shots in $SHOTS: $(cd "$SHOTS" && ls | tr '\n' ' ')"
     rm -rf "$WORK"
