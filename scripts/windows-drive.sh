@@ -233,3 +233,6 @@ kill -0 $PID 2>/dev/null && die "the program is still running 20 s after yes"
 status=0; wait $PID || status=$?
 [ $status = 0 ] || die "the program ended with status $status"
 say "the program ended with status 0"
+# The logging library read ApplicationLog.conf in the program's folder and
+# keeps its file in log/ there.
+[ -e "$APP/log/Quorvel_Client.log" ] || die "no log/Quorvel_Client.log in the program's folder"
