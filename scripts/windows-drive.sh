@@ -15,6 +15,9 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TOP=${QUORVEL_WINDOWS_DIR:-$ROOT/.windows}
 SHOTS=$TOP/shots
 WORK=${QWIN_WORK:-${TMPDIR:-/tmp}/quorvel_wine_$$}
+# The installation folder has a Chinese name with a space: the program finds
+# its settings, writes its log and loads its pictures from there.
+APP="$WORK/测控 中心/Quorvel"
 say() { printf '[windows-drive %(%H:%M:%S)T] %s\n' -1 "$*"; }
 
 if [ "${1:-}" != --inside ]; then
@@ -48,26 +51,32 @@ if [ "${1:-}" != --inside ]; then
   # start-menu entry.
   SETUP=$(ls "$TOP"/dist/Quorvel-*-win64-setup.exe 2>/dev/null | head -1)
   [ -n "$SETUP" ] || { say "no installer in $TOP/dist (scripts/windows-build.sh makes it with nsis)"; exit 1; }
-  WINAPP="Z:$(echo "$WORK/app" | tr / '\\')"
-  "$QWIN_WINE" "$SETUP" /S "/D=$WINAPP" || { say "the installer failed"; exit 1; }
+  winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
+  WINAPP=$(winpath "$APP")
+  # /D= takes the rest of the command line unquoted, spaces and all, as an
+  # operator types it; Wine would quote an argument with a space, so the
+  # command line goes through cmd.
+  "$QWIN_WINE" cmd /c "$(winpath "$SETUP") /S /D=$WINAPP" || { say "the installer failed"; exit 1; }
   "$WINESERVER" -w 2>/dev/null || true
-  [ -e "$WORK/app/Quorvel_Client.exe" ] || { say "the installer put no Quorvel_Client.exe into $WORK/app"; exit 1; }
+  [ -e "$APP/Quorvel_Client.exe" ] || { say "the installer put no Quorvel_Client.exe into $APP"; exit 1; }
   LINK=$(find "$WINEPREFIX/drive_c/users" -path '*Start Menu/Programs/Quorvel/Quorvel.lnk' 2>/dev/null | head -1)
   [ -n "$LINK" ] || { say "no start-menu entry after the installation"; exit 1; }
-  say "installed by $(basename "$SETUP") into $WORK/app; start menu: ${LINK#"$WINEPREFIX"/}"
+  say "installed by $(basename "$SETUP") into $APP; start menu: ${LINK#"$WINEPREFIX"/}"
   # The private servers' ports; the demo site's channel gw01 is left
   # without a gateway, so only this script changes its lamps.
   sed -i -e "/<DB /s/port=\"[0-9]*\"/port=\"$QUORVEL_DB_PORT\"/" \
-         -e "/<mqtt /s/port=\"[0-9]*\"/port=\"$QUORVEL_MQTT_PORT\"/" "$WORK/app/config/WorkParam.xml"
+         -e "/<mqtt /s/port=\"[0-9]*\"/port=\"$QUORVEL_MQTT_PORT\"/" "$APP/config/WorkParam.xml"
   rc=0
   QWIN_WORK=$WORK xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --inside || rc=$?
   "$WINESERVER" -k 2>/dev/null || true
   if [ $rc = 0 ]; then
     # Uninstalling takes the program and its start-menu entry, and keeps
     # the operator's settings.
-    "$QWIN_WINE" "$WORK/app/Uninstall.exe" /S "_?=$WINAPP"
+    # (It copies itself elsewhere and runs from there; the wait below sees
+    # that copy end too.)
+    "$QWIN_WINE" "$APP/Uninstall.exe" /S
     "$WINESERVER" -w 2>/dev/null || true
-    if [ -e "$WORK/app/Quorvel_Client.exe" ] || [ -e "$LINK" ] || [ ! -e "$WORK/app/config/WorkParam.xml" ]; then
+    if [ -e "$APP/Quorvel_Client.exe" ] || [ -e "$LINK" ] || [ ! -e "$APP/config/WorkParam.xml" ]; then
       say "FAILED: the uninstaller left the program or its entry, or took the settings"; rc=1
     else
       say "uninstalled: the program and its start-menu entry are gone, config/ is kept"
@@ -83,7 +92,6 @@ if [ "${1:-}" != --inside ]; then
 fi
 
 # ---- inside Xvfb ------------------------------------------------------------
-APP=$WORK/app
 trayer --edge top --align right --widthtype pixel --width 200 \
        --heighttype pixel --height 30 >/dev/null 2>&1 &
 TRAYER=$!
@@ -162,6 +170,13 @@ keys "$LOGIN" Return
 MAIN=$(win "$MAIN_TITLE" 60) || die "no main window after the login"
 xdotool windowsize "$MAIN" 1120 800; sleep 3
 shot main "$MAIN"
+# The toolbar's pictures come from config/toolbar in the program's folder:
+# their yellow strokes show that they were found.
+yellow=$(convert "$SHOTS/main.png" -crop 400x48+0+0 +repage -depth 8 txt:- | awk -F'[(),]' 'NR > 1 {
+    r = $(NF-3) + 0; g = $(NF-2) + 0; b = $(NF-1) + 0 } NR > 1 && r > 200 && g > 200 && b < 90 { n++ }
+  END { print n + 0 }')
+say "toolbar: $yellow yellow pixels"
+[ "$yellow" -gt 100 ] || die "the toolbar pictures were not loaded from the program's folder"
 
 # 2. Realtime view: the lamps of channel gw01 follow its CommStatus
 click "$MAIN" $TB_REALTIME $TB_Y; sleep 2

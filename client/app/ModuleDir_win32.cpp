@@ -1,4 +1,5 @@
-// The program's own folder: the module file name cut at the last backslash.
+// The program's own folder: the module file name cut at the last backslash,
+// in UTF-8 like every path the program builds from it.
 #include "app/Globals.h"
 
 #include <windows.h>
@@ -9,9 +10,9 @@ bool initModuleDir()
 {
     g_moduleDir.clear();
     // Long paths: grow the buffer until the whole name fits.
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0)
             return false;
         if (n < path.size()) {
@@ -20,9 +21,14 @@ bool initModuleDir()
         }
         path.resize(path.size() * 2);
     }
-    const std::size_t slash = path.rfind('\\');
-    if (slash == std::string::npos)
+    const std::size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos)
         return false;
-    g_moduleDir = path.substr(0, slash);
+    const int folderLength = static_cast<int>(slash);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, path.data(), folderLength, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return false;
+    g_moduleDir.resize(static_cast<std::size_t>(bytes));
+    WideCharToMultiByte(CP_UTF8, 0, path.data(), folderLength, g_moduleDir.data(), bytes, nullptr, nullptr);
     return true;
 }

@@ -4,6 +4,7 @@
 #include "xandril/CAttribute.h"
 #include "xandril/CElement.h"
 
+#include <cctype>
 #include <charconv>
 #include <cstring>
 #include <string_view>
@@ -51,7 +52,11 @@ void addText(CElement* element, const char* name, const std::string& value)
 
 std::string TlsParam::resolve(const std::string& path)
 {
-    if (path.empty() || path.front() == '/' || g_moduleDir.empty())
+    // Absolute: "/..." and, for Windows, "\\..." or a drive letter ("C:...").
+    const bool driveLetter =
+        path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
+    const bool absolute = !path.empty() && (path.front() == '/' || path.front() == '\\' || driveLetter);
+    if (path.empty() || absolute || g_moduleDir.empty())
         return path;
     return g_moduleDir + "/" + path;
 }

@@ -5,22 +5,25 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace pellorn {
 namespace {
 
 void createLogFolderBesideLibrary(HINSTANCE self)
 {
-    char path[MAX_PATH + 1];
-    const DWORD n = GetModuleFileNameA(self, path, sizeof path);
-    if (n == 0 || n >= sizeof path)
+    // Wide calls throughout: the folder's name may hold any character.
+    wchar_t path[MAX_PATH + 1];
+    const DWORD n = GetModuleFileNameW(self, path, MAX_PATH + 1);
+    if (n == 0 || n >= MAX_PATH + 1)
         return;
-    std::string folder(path, n);
-    const auto slash = folder.find_last_of("\\/");
-    if (slash == std::string::npos)
+    std::wstring folder(path, n);
+    const auto slash = folder.find_last_of(L"\\/");
+    if (slash == std::wstring::npos)
         return;
     folder.erase(slash);
-    folder += "\\log";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    folder += L"\\log";
+    CreateDirectoryW(folder.c_str(), nullptr);
 }
 
 } // namespace

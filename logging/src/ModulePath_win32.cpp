@@ -7,14 +7,19 @@ namespace pellorn {
 std::string modulePathOf(const void* address)
 {
     HMODULE module = nullptr;
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            static_cast<LPCSTR>(address), &module))
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            static_cast<LPCWSTR>(address), &module))
         return {};
-    char path[MAX_PATH + 1];
-    const DWORD n = GetModuleFileNameA(module, path, sizeof path);
-    if (n == 0 || n >= sizeof path)
+    wchar_t path[MAX_PATH + 1];
+    const DWORD n = GetModuleFileNameW(module, path, MAX_PATH + 1);
+    if (n == 0 || n >= MAX_PATH + 1)
         return {};
-    return std::string(path, n);
+    // UTF-8, as the names in the filter file are read.
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(n), text.data(), bytes, nullptr, nullptr);
+    return text;
 }
 
 std::string moduleNameOf(const void* address)

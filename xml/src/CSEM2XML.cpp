@@ -1,6 +1,7 @@
 #include "xandril/CSEM2XML.h"
 
 #include "SpacedEmptyTagWriter.h"
+#include "XmlFileLoad.h"
 #include "xandril/XmlWriters.h"
 
 #include <atomic>
@@ -40,7 +41,7 @@ CElement* CSEM2XML::ParseFile(const char* path)
         return nullptr;
     try {
         resetDocument();
-        return parseLoaded(m_document->load_file(path, pugi::parse_default, pugi::encoding_auto));
+        return parseLoaded(detail::loadXmlFile(*m_document, path));
     } catch (...) {
         return nullptr;
     }

@@ -31,6 +31,7 @@ public:
     CSEM2XML& operator=(const CSEM2XML&) = delete;
 
     // A new tree (the caller's, free it with destroyElement) or null.
+    // File names here are UTF-8 (on Windows too).
     CElement* ParseFile(const char* path);
     // The same from `length` bytes in memory (copied, not kept).
     CElement* ParseData(const unsigned char* data, int length);
