@@ -79,7 +79,7 @@ if [ -e "$BUILD/bin/Quorvel_Client.exe" ]; then
   start=$SECONDS
   bash "$ROOT/scripts/windows-drive.sh" > "$TOP/drive.log" 2>&1
   rc=$?
-  grep -E 'lamp pixels|exported:|workbook:|ended with|FAILED' "$TOP/drive.log" | sed 's/^/  /'
+  grep -E 'installed by|toolbar:|lamp pixels|exported:|workbook:|ended with|uninstalled|FAILED' "$TOP/drive.log" | sed 's/^/  /'
   log "the program under Wine (login, lamps, history, export, exit): $( ((rc == 0)) && echo passed || echo FAILED) in $((SECONDS - start)) s; shots in $TOP/shots"
   ((rc == 0)) || status=1
 else
