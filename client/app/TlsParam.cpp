@@ -1,13 +1,12 @@
 #include "app/TlsParam.h"
 
 #include "app/Globals.h"
+#include "app/Ipv4Text.h"
 #include "xandril/CAttribute.h"
 #include "xandril/CElement.h"
 
 #include <cctype>
-#include <charconv>
 #include <cstring>
-#include <string_view>
 
 using xandril::CAttribute;
 using xandril::CElement;
@@ -85,33 +84,10 @@ void addTlsParam(CElement* element, const TlsParam& tls)
         addText(element, kVerifyHost, tls.verifyHost ? "1" : "0");
 }
 
-namespace {
-
-// The first number of a dotted-decimal IPv4 address (four numbers 0..255,
-// no leading zeros), or -1 for anything else.
-int firstOctetOfIpv4(std::string_view text)
-{
-    int first = -1;
-    for (int part = 0; part < 4; ++part) {
-        const std::size_t end = part < 3 ? text.find('.') : text.size();
-        if (end == std::string_view::npos || end == 0 || end > 3 || (end > 1 && text[0] == '0'))
-            return -1;
-        unsigned value = 0;  // unsigned: no sign accepted
-        const auto [stop, error] = std::from_chars(text.data(), text.data() + end, value);
-        if (error != std::errc() || stop != text.data() + end || value > 255)
-            return -1;
-        if (part == 0)
-            first = static_cast<int>(value);
-        text.remove_prefix(part < 3 ? end + 1 : end);
-    }
-    return first;
-}
-
-} // namespace
-
 bool isLoopbackHost(const std::string& host)
 {
     if (host == "localhost" || host == "::1")
         return true;
-    return firstOctetOfIpv4(host) == 127;
+    const auto address = parseDottedIpv4(host);
+    return address && (*address)[0] == 127;
 }

@@ -1,5 +1,7 @@
 #include "ui/model/IpAddressText.h"
 
+#include "app/Ipv4Text.h"
+
 #include <cctype>
 #include <cstddef>
 
@@ -51,23 +53,7 @@ std::string formatIpFields(const IpFields& fields) {
     return out;
 }
 
-bool isDottedIpv4(const std::string& text) {
-    std::size_t pos = 0;
-    for (int i = 0; i < 4; ++i) {
-        if (i > 0) {
-            if (pos >= text.size() || text[pos] != '.') return false;
-            ++pos;
-        }
-        const std::size_t start = pos;
-        int v = 0;
-        while (pos < text.size() && pos - start < 4 &&
-               std::isdigit(static_cast<unsigned char>(text[pos])))
-            v = v * 10 + (text[pos++] - '0');
-        const std::size_t len = pos - start;
-        if (len == 0 || len > 3 || v > 255) return false;
-    }
-    return pos == text.size();
-}
+bool isDottedIpv4(const std::string& text) { return parseDottedIpv4(text).has_value(); }
 
 std::optional<long long> parseIntegerText(const std::string& text) {
     std::size_t pos = 0;

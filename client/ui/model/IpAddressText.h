@@ -16,8 +16,9 @@ IpFields parseIpFields(const std::string& text);
 // Four decimal numbers without leading zeros, separated by dots.
 std::string formatIpFields(const IpFields& fields);
 
-// True when the text is exactly four numbers 0..255 separated by dots, so
-// that the fields show it without loss.
+// True when the text is exactly four numbers 0..255 separated by dots,
+// without leading zeros (parseDottedIpv4), so that the fields show it
+// without loss.
 bool isDottedIpv4(const std::string& text);
 
 // An integer field's text: an optionally signed decimal integer with blanks
