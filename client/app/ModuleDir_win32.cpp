@@ -1,6 +1,7 @@
 // The program's own folder: the module file name cut at the last backslash,
 // in UTF-8 like every path the program builds from it.
 #include "app/Globals.h"
+#include "app/WideText_win32.h"
 
 #include <windows.h>
 
@@ -24,11 +25,6 @@ bool initModuleDir()
     const std::size_t slash = path.rfind(L'\\');
     if (slash == std::wstring::npos)
         return false;
-    const int folderLength = static_cast<int>(slash);
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, path.data(), folderLength, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return false;
-    g_moduleDir.resize(static_cast<std::size_t>(bytes));
-    WideCharToMultiByte(CP_UTF8, 0, path.data(), folderLength, g_moduleDir.data(), bytes, nullptr, nullptr);
-    return true;
+    g_moduleDir = utf8FromWide(std::wstring_view(path.data(), slash));
+    return !g_moduleDir.empty();
 }

@@ -1,5 +1,8 @@
 #include "ui/model/ReplacingFile.h"
 
+// Paths arrive as UTF-8, as the window toolkit hands them over.
+#include "app/WideText_win32.h"
+
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -11,27 +14,13 @@ namespace quorvel::ui {
 
 namespace {
 
-// Paths arrive as UTF-8 (as the window toolkit hands them over); Windows
-// takes file names in UTF-16.
-std::wstring widePath(const std::string& utf8)
-{
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
-}
-
 // The system's text for an error code, in UTF-8 like the rest of our texts.
 std::string systemMessage(DWORD code)
 {
     wchar_t buf[256] = {};
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
                                    256, nullptr);
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, buf, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(CP_UTF8, 0, buf, static_cast<int>(n), text.data(), bytes, nullptr, nullptr);
+    std::string text = utf8FromWide(std::wstring_view(buf, n));
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.'))
         text.pop_back();
     return text.empty() ? "error " + std::to_string(code) : text;
@@ -62,14 +51,14 @@ bool ReplacingFile::open(const std::string& path)
         char suffix[48];
         std::snprintf(suffix, sizeof suffix, ".%lu.%d.part", GetCurrentProcessId(), attempt);
         tmpPath_ = dir + "." + base + suffix;
-        const HANDLE h = CreateFileW(widePath(tmpPath_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        const HANDLE h = CreateFileW(wideFromUtf8(tmpPath_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             fd_ = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_BINARY);
             if (fd_ >= 0)
                 return true;
             CloseHandle(h);
-            DeleteFileW(widePath(tmpPath_).c_str());
+            DeleteFileW(wideFromUtf8(tmpPath_).c_str());
             code = ERROR_TOO_MANY_OPEN_FILES;
             break;
         }
@@ -109,7 +98,7 @@ bool ReplacingFile::commit()
         ok = false;
     }
     fd_ = -1;
-    if (ok && !MoveFileExW(widePath(tmpPath_).c_str(), widePath(path_).c_str(),
+    if (ok && !MoveFileExW(wideFromUtf8(tmpPath_).c_str(), wideFromUtf8(path_).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error_ = "cannot replace " + path_ + ": " + systemMessage(GetLastError());
         ok = false;
@@ -127,7 +116,7 @@ void ReplacingFile::abandon()
         _close(fd_);
     fd_ = -1;
     if (!tmpPath_.empty())
-        DeleteFileW(widePath(tmpPath_).c_str());
+        DeleteFileW(wideFromUtf8(tmpPath_).c_str());
     tmpPath_.clear();
 }
 
